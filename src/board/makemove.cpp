@@ -1,0 +1,129 @@
+// makeMove / unmakeMove: in place, a few stores and key XORs per move.
+#include "board/makemove.h"
+
+#include "board/keys.h"
+#include "board/position.h"
+
+namespace board {
+
+namespace {
+
+constexpr int CASTLED_WORD_FACTOR_SHIFT = 2;
+// Castling shifts the word left; a user's repeated castling must not overflow it.
+constexpr int CASTLED_WORD_MASK = 0xFFF;
+
+inline void toggle(PieceCode code, int row, int col) {
+    currentKey ^= pieceSquareKeys[code][row][col];
+}
+
+inline void toggleState() {
+    currentKey ^= sideKeys[sideToMove];
+    currentKey ^= blackEpKeys[blackEpFile];
+    currentKey ^= whiteEpKeys[whiteEpFile];
+    currentKey ^= whiteCastlingKeys[castlingKeyIndex(whiteCastling)];
+    currentKey ^= blackCastlingKeys[castlingKeyIndex(blackCastling)];
+}
+
+struct CastlingRook {
+    int row;
+    int fromCol;
+    int toCol;
+    PieceCode rook;
+    int* word;
+};
+
+inline CastlingRook castlingRookOf(const Move& move) {
+    const bool white = move.fromRow == FIRST_ROW;
+    const bool kingside = move.toCol == KINGSIDE_KING_COL;
+    return {white ? FIRST_ROW : LAST_ROW, kingside ? KINGSIDE_ROOK_COL : QUEENSIDE_ROOK_COL,
+            kingside ? KINGSIDE_ROOK_TO_COL : QUEENSIDE_ROOK_TO_COL, white ? WHITE_ROOK : BLACK_ROOK,
+            white ? &whiteCastling : &blackCastling};
+}
+
+// Generated castling always finds its rook on the corner and the passed square
+// empty; a typed castling may not, so the key follows what really stands there.
+void moveCastlingRook(const Move& move) {
+    const CastlingRook castle = castlingRookOf(move);
+    PieceCode& corner = Board[castle.row][castle.fromCol];
+    if (corner != EMPTY) toggle(corner, castle.row, castle.fromCol);
+    corner = EMPTY;
+    PieceCode& landing = Board[castle.row][castle.toCol];
+    if (landing != EMPTY) toggle(landing, castle.row, castle.toCol);
+    landing = castle.rook;
+    toggle(castle.rook, castle.row, castle.toCol);
+    *castle.word = (*castle.word << CASTLED_WORD_FACTOR_SHIFT) & CASTLED_WORD_MASK;
+}
+
+}  // namespace
+
+void makeMove(Move& move) {
+    toggleState();
+
+    const PieceCode mover = Board[move.fromRow][move.fromCol];
+    if (mover != EMPTY) toggle(mover, move.fromRow, move.fromCol);
+    Board[move.fromRow][move.fromCol] = EMPTY;
+
+    PieceCode& destination = Board[move.toRow][move.toCol];
+    if (move.captured != EMPTY && destination != EMPTY) toggle(destination, move.toRow, move.toCol);
+
+    if (move.enPassant) {
+        PieceCode& victim = Board[move.fromRow][move.toCol];
+        move.captured = victim;
+        if (victim != EMPTY) toggle(victim, move.fromRow, move.toCol);
+        victim = EMPTY;
+    }
+
+    if (move.castling) moveCastlingRook(move);
+
+    destination = move.promotion != EMPTY ? move.promotion : move.piece;
+    toggle(destination, move.toRow, move.toCol);
+
+    sideToMove = opponentOf(sideToMove);
+
+    if (sideToMove == WHITE) {
+        move.savedEpFile = static_cast<std::int16_t>(blackEpFile);
+        blackEpFile = (move.piece == BLACK_PAWN && move.fromRow == 6 && move.toRow == 4) ? move.fromCol
+                                                                                          : NO_EP_FILE;
+        if (move.castlingLoss != 0) blackCastling -= move.castlingLoss;
+        if (isWhiteOfficer(move.captured)) --nonPawnPieceCount;
+    } else {
+        move.savedEpFile = static_cast<std::int16_t>(whiteEpFile);
+        whiteEpFile = (move.piece == WHITE_PAWN && move.fromRow == 1 && move.toRow == 3) ? move.fromCol
+                                                                                          : NO_EP_FILE;
+        if (move.castlingLoss != 0) whiteCastling -= move.castlingLoss;
+        if (isBlackOfficer(move.captured)) --nonPawnPieceCount;
+    }
+
+    toggleState();
+    ++gamePly;
+    GameHistory[gamePly] = currentKey;
+}
+
+void unmakeMove(const Move& move) {
+    Board[move.fromRow][move.fromCol] = move.piece;
+    if (move.enPassant) {
+        Board[move.fromRow][move.toCol] = move.captured;
+        Board[move.toRow][move.toCol] = EMPTY;
+    } else {
+        Board[move.toRow][move.toCol] = move.captured;
+    }
+    if (move.castling) {
+        const CastlingRook castle = castlingRookOf(move);
+        Board[castle.row][castle.fromCol] = castle.rook;
+        Board[castle.row][castle.toCol] = EMPTY;
+        *castle.word >>= CASTLED_WORD_FACTOR_SHIFT;
+    }
+    sideToMove = opponentOf(sideToMove);
+    if (sideToMove == WHITE) {
+        whiteCastling += move.castlingLoss;
+        whiteEpFile = move.savedEpFile;
+        if (isBlackOfficer(move.captured)) ++nonPawnPieceCount;
+    } else {
+        blackCastling += move.castlingLoss;
+        blackEpFile = move.savedEpFile;
+        if (isWhiteOfficer(move.captured)) ++nonPawnPieceCount;
+    }
+    --gamePly;
+}
+
+}  // namespace board

@@ -1,0 +1,37 @@
+// Each level uses the move list of its own ply; the key is saved and restored around every move.
+#include "board/perft.h"
+
+#include "board/attacks.h"
+#include "board/makemove.h"
+#include "board/position.h"
+#include "movegen/generate.h"
+#include "movegen/movelist.h"
+#include "search/pv.h"
+
+namespace board {
+
+int maxPerftDepth() { return MAX_PLY - movegen::searchPly; }
+
+void perft(int depth) {
+    if (depth <= 0) return;
+    using movegen::searchPly;
+    movegen::moveCount[searchPly] = 0;
+    movegen::generateMoves();
+    for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
+        Move& move = movegen::MoveList[searchPly][index];
+        const HashKey savedKey = currentKey;
+        makeMove(move);
+        if (isLegalAfterMake(move)) {
+            ++search::nodeCount;
+            if (depth > 1) {
+                ++searchPly;
+                perft(depth - 1);
+                --searchPly;
+            }
+        }
+        unmakeMove(move);
+        currentKey = savedKey;
+    }
+}
+
+}  // namespace board

@@ -1,0 +1,38 @@
+// The one position the engine knows: board, side to move, castling words,
+// en-passant files, counters, key and the game's key history.
+#pragma once
+
+#include "types.h"
+
+namespace board {
+
+// Room for a long game plus the deepest search path; game moves are refused
+// once gamePly reaches MAX_GAME_PLY so the search never writes past the table.
+constexpr int GAME_HISTORY_SIZE = 1024;
+constexpr int MAX_GAME_PLY = GAME_HISTORY_SIZE - MAX_PLY - 2;
+
+constexpr int START_CASTLING = CASTLE_BOTH;
+constexpr int START_NON_PAWN_PIECES = 14;
+
+extern PieceCode Board[BOARD_SIZE][BOARD_SIZE];
+extern Color sideToMove;
+extern int whiteCastling;
+extern int blackCastling;
+extern int whiteEpFile;
+extern int blackEpFile;
+extern int nonPawnPieceCount;
+extern int halfMoveClock;
+extern HashKey currentKey;
+extern HashKey GameHistory[GAME_HISTORY_SIZE];
+extern int gamePly;
+
+// Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
+HashKey setupInitialPosition();
+
+// The colour to move next after the current side.
+inline Color opponentOf(Color side) { return side ? BLACK : WHITE; }
+
+// Debug check: counts, ranges and key agree with the board.
+bool positionIsConsistent();
+
+}  // namespace board

@@ -1,0 +1,98 @@
+// Book lines are matched as text against the game's own digit text.
+#include "book/book.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "board/position.h"
+#include "board/random.h"
+#include "frontend/input.h"
+#include "search/think.h"
+
+namespace book {
+
+char bookLines[BOOK_MAX_LINES][BOOK_LINE_SIZE];
+int bookLineCount = 0;
+char bookMatches[BOOK_MAX_LINES][BOOK_LINE_SIZE];
+char gameMoveText[BOOK_LINE_SIZE];
+bool bookActive = false;
+
+namespace {
+
+std::string bookPath = BOOK_FILE_NAME;
+
+bool isBoardDigit(char digit) { return digit >= '0' && digit < '0' + BOARD_SIZE; }
+
+// The line's move at this ply, when it is four board digits naming a legal move (never a promotion).
+bool bookMoveAt(const char* line, int offset, Move& move) {
+    if (static_cast<int>(std::strlen(line)) < offset + DIGITS_PER_MOVE) return false;
+    for (int digit = 0; digit < DIGITS_PER_MOVE; ++digit)
+        if (!isBoardDigit(line[offset + digit])) return false;
+    // Going through the generator also gives castling and en passant their flags.
+    return search::findLegalMove(line[offset] - '0', line[offset + 1] - '0', line[offset + 2] - '0',
+                                 line[offset + 3] - '0', EMPTY, move);
+}
+
+}  // namespace
+
+void setBookPath(const char* path) { bookPath = path; }
+
+void loadBook() {
+    bookLineCount = 0;
+    std::FILE* file = std::fopen(bookPath.c_str(), "r");
+    if (file == nullptr) return;
+    char line[BOOK_LINE_SIZE];
+    // Only lines that end with a line feed are stored, and no more than the table holds.
+    while (bookLineCount < BOOK_MAX_LINES &&
+           frontend::readLine(line, BOOK_LINE_SIZE, file) == frontend::LineEnd::LINE_FEED) {
+        std::memcpy(bookLines[bookLineCount], line, BOOK_LINE_SIZE);
+        ++bookLineCount;
+    }
+    std::fclose(file);
+}
+
+void clearGameText() {
+    std::memset(gameMoveText, 0, sizeof gameMoveText);
+    std::memset(bookMatches, 0, sizeof bookMatches);
+}
+
+void probeBook(Move& move) {
+    const int played = static_cast<int>(std::strlen(gameMoveText));
+    const int offset = DIGITS_PER_MOVE * board::gamePly;
+    int matches = 0;
+    Move candidate{};
+    if (played == offset) {
+        for (int line = 0; line < bookLineCount; ++line) {
+            if (std::strncmp(bookLines[line], gameMoveText, played) != 0) continue;
+            if (!bookMoveAt(bookLines[line], offset, candidate)) continue;
+            std::memcpy(bookMatches[matches++], bookLines[line], BOOK_LINE_SIZE);
+        }
+    }
+    for (int line = 0; line < matches; ++line) std::memcpy(bookLines[line], bookMatches[line], BOOK_LINE_SIZE);
+    bookLineCount = matches;
+    if (matches == 0) {
+        bookActive = false;
+        return;
+    }
+    const int draw = board::random15();
+    int chosen = draw * bookLineCount / board::RANDOM_MAX;
+    if (chosen >= bookLineCount) chosen = bookLineCount - 1;
+    bookMoveAt(bookLines[chosen], offset, move);
+    bookActive = true;
+}
+
+void appendBookDigits(const Move& move) {
+    const int offset = DIGITS_PER_MOVE * board::gamePly;
+    // The text holds 255 digits; a game past the book's reach has left the book anyway.
+    if (offset + DIGITS_PER_MOVE >= BOOK_LINE_SIZE || static_cast<int>(std::strlen(gameMoveText)) != offset) {
+        bookActive = false;
+        return;
+    }
+    const int digits[DIGITS_PER_MOVE] = {move.fromRow, move.fromCol, move.toRow, move.toCol};
+    for (int digit = 0; digit < DIGITS_PER_MOVE; ++digit)
+        gameMoveText[offset + digit] = static_cast<char>('0' + digits[digit]);
+    gameMoveText[offset + DIGITS_PER_MOVE] = '\0';
+}
+
+}  // namespace book

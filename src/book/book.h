@@ -1,0 +1,30 @@
+// The opening book: lines of four-digit moves, narrowed as the game goes on.
+#pragma once
+
+#include "types.h"
+
+namespace book {
+
+constexpr int BOOK_MAX_LINES = 200;
+constexpr int BOOK_LINE_SIZE = 256;
+constexpr int DIGITS_PER_MOVE = 4;
+constexpr const char* BOOK_FILE_NAME = "book.obk";
+
+extern char bookLines[BOOK_MAX_LINES][BOOK_LINE_SIZE];
+extern int bookLineCount;
+extern char bookMatches[BOOK_MAX_LINES][BOOK_LINE_SIZE];
+extern char gameMoveText[BOOK_LINE_SIZE];
+extern bool bookActive;
+
+// The file read by loadBook; tests point it elsewhere.
+void setBookPath(const char* path);
+void loadBook();
+// Keeps the lines that begin with the game so far and have a legal next move;
+// fills move with one of them, or switches the book off when none is left.
+void probeBook(Move& move);
+// Appends the move's digits to gameMoveText; switches the book off when full.
+void appendBookDigits(const Move& move);
+// Clears gameMoveText and the scratch table.
+void clearGameText();
+
+}  // namespace book

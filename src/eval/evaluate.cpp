@@ -1,0 +1,325 @@
+// The two evaluators: middle game with king shield, rook, bishop and pawn
+// terms; end game with its own pawn and king tables and stronger pawn terms.
+#include "eval/evaluate.h"
+
+#include "board/position.h"
+#include "eval/tables.h"
+
+namespace eval {
+
+namespace {
+
+using board::Board;
+
+// clang-format off
+constexpr int SHIELD_MISSING_PENALTY   = 30;
+constexpr int SHIELD_STEP_PENALTY      = 10;
+constexpr int ROOK_HALF_OPEN_BONUS     = 10;
+constexpr int ROOK_OPEN_EXTRA_BONUS    = 10;
+constexpr int CONNECTED_ROOKS_BONUS    = 15;
+constexpr int ROOK_SEVENTH_BONUS       = 20;
+constexpr int BLOCKING_BISHOP_PENALTY  = 90;
+constexpr int BISHOP_PAIR_BONUS        = 10;
+constexpr int EARLY_QUEEN_PENALTY      = 100;
+constexpr int EARLY_QUEEN_PLIES        = 7;
+constexpr int QUEEN_HOME_COL           = 3;
+
+constexpr int MG_DOUBLED_PENALTY       = 5;
+constexpr int MG_STRAGGLER_PENALTY     = 10;
+constexpr int MG_PASSED_BASE           = 14;
+constexpr int MG_PASSED_PER_ROW        = 6;
+constexpr int MG_BLACK_PASSED_BASE     = 56;
+constexpr int MG_PASSED_SUPPORT_BONUS  = 10;
+constexpr int MG_BACKWARD_PENALTY      = 5;
+
+constexpr int EG_DOUBLED_PENALTY       = 15;
+constexpr int EG_ISOLATED_PENALTY      = 20;
+constexpr int EG_PASSED_BONUS          = 45;
+constexpr int EG_PASSED_SUPPORT_BONUS  = 20;
+constexpr int EG_BACKWARD_PENALTY      = 10;
+// clang-format on
+
+constexpr int NO_WHITE_PAWN_ROW = FIRST_ROW;
+constexpr int NO_BLACK_PAWN_ROW = LAST_ROW;
+
+struct PawnFileSummary {
+    int whiteRear[BOARD_SIZE];
+    int whiteFront[BOARD_SIZE];
+    int blackFront[BOARD_SIZE];
+    int blackRear[BOARD_SIZE];
+};
+
+PawnFileSummary summarisePawns() {
+    PawnFileSummary pawns;
+    for (int col = 0; col < BOARD_SIZE; ++col) {
+        pawns.whiteRear[col] = pawns.whiteFront[col] = NO_WHITE_PAWN_ROW;
+        pawns.blackFront[col] = pawns.blackRear[col] = NO_BLACK_PAWN_ROW;
+    }
+    for (int row = 1; row <= 6; ++row) {
+        for (int col = 0; col < BOARD_SIZE; ++col) {
+            if (Board[row][col] == WHITE_PAWN) {
+                if (pawns.whiteRear[col] == NO_WHITE_PAWN_ROW) pawns.whiteRear[col] = row;
+                pawns.whiteFront[col] = row;
+            } else if (Board[row][col] == BLACK_PAWN) {
+                if (pawns.blackFront[col] == NO_BLACK_PAWN_ROW) pawns.blackFront[col] = row;
+                pawns.blackRear[col] = row;
+            }
+        }
+    }
+    return pawns;
+}
+
+// True when the test holds on every neighbouring file that exists.
+template <typename Test>
+bool onAllNeighbours(int col, Test test) {
+    if (col > FIRST_COL && !test(col - 1)) return false;
+    if (col < LAST_COL && !test(col + 1)) return false;
+    return true;
+}
+
+// True when the test holds on at least one neighbouring file.
+template <typename Test>
+bool onAnyNeighbour(int col, Test test) {
+    return (col > FIRST_COL && test(col - 1)) || (col < LAST_COL && test(col + 1));
+}
+
+struct PawnTraits {
+    bool doubled;
+    bool straggler;
+    bool isolated;
+    bool passed;
+    bool supported;  // an own pawn stands diagonally behind
+    bool backward;
+};
+
+PawnTraits whitePawnTraits(const PawnFileSummary& pawns, int row, int col) {
+    const int* front = pawns.whiteFront;
+    const int* enemy = pawns.blackFront;
+    PawnTraits traits{};
+    traits.doubled = row < front[col];
+    traits.straggler = onAllNeighbours(col, [&](int n) { return front[n] < row - 2; });
+    traits.isolated = onAllNeighbours(col, [&](int n) { return front[n] == NO_WHITE_PAWN_ROW; });
+    traits.passed = (enemy[col] < row || enemy[col] == NO_BLACK_PAWN_ROW) &&
+                    onAllNeighbours(col, [&](int n) { return enemy[n] <= row || enemy[n] == NO_BLACK_PAWN_ROW; });
+    traits.supported = row > FIRST_ROW && onAnyNeighbour(col, [&](int n) { return Board[row - 1][n] == WHITE_PAWN; });
+    traits.backward = onAllNeighbours(col, [&](int n) { return front[n] > row + 1; });
+    return traits;
+}
+
+PawnTraits blackPawnTraits(const PawnFileSummary& pawns, int row, int col) {
+    const int* front = pawns.blackFront;
+    const int* enemy = pawns.whiteFront;
+    PawnTraits traits{};
+    traits.doubled = row > front[col];
+    traits.straggler = onAllNeighbours(col, [&](int n) { return front[n] > row + 2; });
+    traits.isolated = onAllNeighbours(col, [&](int n) { return front[n] == NO_BLACK_PAWN_ROW; });
+    traits.passed = (enemy[col] > row || enemy[col] == NO_WHITE_PAWN_ROW) &&
+                    onAllNeighbours(col, [&](int n) { return enemy[n] >= row || enemy[n] == NO_WHITE_PAWN_ROW; });
+    traits.supported = row < LAST_ROW && onAnyNeighbour(col, [&](int n) { return Board[row + 1][n] == BLACK_PAWN; });
+    traits.backward = onAllNeighbours(col, [&](int n) { return front[n] < row - 1; });
+    return traits;
+}
+
+int fromSideToMove(int whiteScore) { return board::sideToMove == WHITE ? whiteScore : -whiteScore; }
+
+int whiteKingShield(const PawnFileSummary& pawns, int row, int col) {
+    // The king only counts as castled on files a-c and f-h of its back rank.
+    if (row != FIRST_ROW || col == 3 || col == 4) return 0;
+    int penalty = 0;
+    for (int file = col - 1; file <= col + 1; ++file)
+        if (file >= FIRST_COL && file <= LAST_COL) penalty += whiteShieldPenalty(pawns.whiteRear[file], FIRST_ROW);
+    return penalty;
+}
+
+int blackKingShield(const PawnFileSummary& pawns, int row, int col) {
+    // f8 is not treated as castled, unlike f1.
+    if (row != LAST_ROW || col == 3 || col == 4 || col == 5) return 0;
+    int penalty = 0;
+    for (int file = col - 1; file <= col + 1; ++file)
+        if (file >= FIRST_COL && file <= LAST_COL) penalty += blackShieldPenalty(pawns.blackRear[file], LAST_ROW);
+    return penalty;
+}
+
+// Scans up the file and right along the row for the first own piece; enemy pieces are passed over.
+template <bool White>
+int connectedRooks(int row, int col) {
+    const PieceCode rook = White ? WHITE_ROOK : BLACK_ROOK;
+    auto isOwn = [](PieceCode code) { return White ? isWhitePiece(code) : isBlackPiece(code); };
+    int bonus = 0;
+    for (int up = row + 1; up <= LAST_ROW; ++up) {
+        if (!isOwn(Board[up][col])) continue;
+        if (Board[up][col] == rook) bonus += CONNECTED_ROOKS_BONUS;
+        break;
+    }
+    for (int right = col + 1; right <= LAST_COL; ++right) {
+        if (!isOwn(Board[row][right])) continue;
+        if (Board[row][right] == rook) bonus += CONNECTED_ROOKS_BONUS;
+        break;
+    }
+    return bonus;
+}
+
+int whiteRookTerms(const PawnFileSummary& pawns, int row, int col) {
+    int bonus = 0;
+    if (pawns.whiteFront[col] == NO_WHITE_PAWN_ROW) {
+        bonus += ROOK_HALF_OPEN_BONUS;
+        if (pawns.blackFront[col] == NO_BLACK_PAWN_ROW) bonus += ROOK_OPEN_EXTRA_BONUS;
+    }
+    bonus += connectedRooks<true>(row, col);
+    if (row == 6) bonus += ROOK_SEVENTH_BONUS;
+    return bonus;
+}
+
+int blackRookTerms(const PawnFileSummary& pawns, int row, int col) {
+    int bonus = 0;
+    if (pawns.blackFront[col] == NO_BLACK_PAWN_ROW) {
+        bonus += ROOK_HALF_OPEN_BONUS;
+        if (pawns.whiteFront[col] == NO_WHITE_PAWN_ROW) bonus += ROOK_OPEN_EXTRA_BONUS;
+    }
+    bonus += connectedRooks<false>(row, col);
+    if (row == 1) bonus += ROOK_SEVENTH_BONUS;
+    return bonus;
+}
+
+int middlegamePawnStructure(const PawnFileSummary& pawns) {
+    int score = 0;
+    for (int row = 0; row < BOARD_SIZE; ++row) {
+        for (int col = 0; col < BOARD_SIZE; ++col) {
+            if (Board[row][col] == WHITE_PAWN) {
+                const PawnTraits pawn = whitePawnTraits(pawns, row, col);
+                if (pawn.doubled) score -= MG_DOUBLED_PENALTY;
+                if (pawn.straggler) score -= MG_STRAGGLER_PENALTY;
+                if (pawn.passed) {
+                    score += MG_PASSED_BASE + MG_PASSED_PER_ROW * row;
+                    if (pawn.supported) score += MG_PASSED_SUPPORT_BONUS;
+                }
+                if (pawn.backward) score -= MG_BACKWARD_PENALTY;
+            } else if (Board[row][col] == BLACK_PAWN) {
+                const PawnTraits pawn = blackPawnTraits(pawns, row, col);
+                if (pawn.doubled) score += MG_DOUBLED_PENALTY;
+                if (pawn.straggler) score += MG_STRAGGLER_PENALTY;
+                if (pawn.passed) {
+                    score -= MG_BLACK_PASSED_BASE - MG_PASSED_PER_ROW * row;
+                    if (pawn.supported) score -= MG_PASSED_SUPPORT_BONUS;
+                }
+                if (pawn.backward) score += MG_BACKWARD_PENALTY;
+            }
+        }
+    }
+    return score;
+}
+
+int endgamePawnStructure(const PawnFileSummary& pawns) {
+    int score = 0;
+    for (int row = 0; row < BOARD_SIZE; ++row) {
+        for (int col = 0; col < BOARD_SIZE; ++col) {
+            const PieceCode code = Board[row][col];
+            if (code != WHITE_PAWN && code != BLACK_PAWN) continue;
+            const bool white = code == WHITE_PAWN;
+            const PawnTraits pawn = white ? whitePawnTraits(pawns, row, col) : blackPawnTraits(pawns, row, col);
+            int term = 0;
+            if (pawn.doubled) term -= EG_DOUBLED_PENALTY;
+            if (pawn.isolated) term -= EG_ISOLATED_PENALTY;
+            if (pawn.passed) term += pawn.supported ? EG_PASSED_BONUS + EG_PASSED_SUPPORT_BONUS : EG_PASSED_BONUS;
+            if (pawn.backward) term -= EG_BACKWARD_PENALTY;
+            score += white ? term : -term;
+        }
+    }
+    return score;
+}
+
+struct PhaseTables {
+    const SquareTable& whitePawn;
+    const SquareTable& blackPawn;
+    const SquareTable& whiteKing;
+    const SquareTable& blackKing;
+};
+
+constexpr PhaseTables MIDDLEGAME_TABLES = {WhitePawnTable, BlackPawnTable, WhiteKingTable, BlackKingTable};
+constexpr PhaseTables ENDGAME_TABLES = {WhitePawnEndTable, BlackPawnEndTable, WhiteKingEndTable,
+                                        BlackKingEndTable};
+
+// Material and tables of one phase, from White's side.
+int materialAndTables(const PhaseTables& tables) {
+    int score = 0;
+    for (int row = 0; row < BOARD_SIZE; ++row) {
+        for (int col = 0; col < BOARD_SIZE; ++col) {
+            const PieceCode code = Board[row][col];
+            switch (code) {
+                case EMPTY: break;
+                case WHITE_PAWN: score += tables.whitePawn[row][col]; break;
+                case BLACK_PAWN: score -= tables.blackPawn[row][col]; break;
+                case WHITE_KING: score += tables.whiteKing[row][col]; break;
+                case BLACK_KING: score -= tables.blackKing[row][col]; break;
+                default: score += pieceSquareValue(code, row, col); break;
+            }
+        }
+    }
+    return score;
+}
+
+bool isMiddlegame() { return board::nonPawnPieceCount >= MIDDLEGAME_MIN_PIECES; }
+
+}  // namespace
+
+int whiteShieldPenalty(int pawnRow, int kingRow) {
+    if (pawnRow != NO_WHITE_PAWN_ROW && pawnRow >= kingRow) return (pawnRow - kingRow - 1) * SHIELD_STEP_PENALTY;
+    return SHIELD_MISSING_PENALTY;
+}
+
+int blackShieldPenalty(int pawnRow, int kingRow) {
+    if (pawnRow != NO_BLACK_PAWN_ROW && pawnRow <= kingRow) return (kingRow - pawnRow - 1) * SHIELD_STEP_PENALTY;
+    return SHIELD_MISSING_PENALTY;
+}
+
+int evaluate() { return isMiddlegame() ? evaluateMiddlegame() : evaluateEndgame(); }
+
+int evaluateMiddlegame() {
+    const PawnFileSummary pawns = summarisePawns();
+    int score = materialAndTables(MIDDLEGAME_TABLES);
+    int whiteBishops = 0;
+    int blackBishops = 0;
+    for (int row = 0; row < BOARD_SIZE; ++row) {
+        for (int col = 0; col < BOARD_SIZE; ++col) {
+            switch (Board[row][col]) {
+                case WHITE_KING: score -= whiteKingShield(pawns, row, col); break;
+                case BLACK_KING: score += blackKingShield(pawns, row, col); break;
+                case WHITE_ROOK: score += whiteRookTerms(pawns, row, col); break;
+                case BLACK_ROOK: score -= blackRookTerms(pawns, row, col); break;
+                case WHITE_BISHOP:
+                    ++whiteBishops;
+                    // A bishop on d3/e3 in front of its unmoved centre pawn locks both in.
+                    if (row == 2 && (col == 3 || col == 4) && Board[1][col] == WHITE_PAWN)
+                        score -= BLOCKING_BISHOP_PENALTY;
+                    break;
+                case BLACK_BISHOP:
+                    ++blackBishops;
+                    if (row == 5 && (col == 3 || col == 4) && Board[6][col] == BLACK_PAWN)
+                        score += BLOCKING_BISHOP_PENALTY;
+                    break;
+                default: break;
+            }
+        }
+    }
+    if (whiteBishops > 1) score += BISHOP_PAIR_BONUS;
+    if (blackBishops > 1) score -= BISHOP_PAIR_BONUS;
+    if (board::gamePly < EARLY_QUEEN_PLIES) {
+        if (Board[FIRST_ROW][QUEEN_HOME_COL] != WHITE_QUEEN) score -= EARLY_QUEEN_PENALTY;
+        if (Board[LAST_ROW][QUEEN_HOME_COL] != BLACK_QUEEN) score += EARLY_QUEEN_PENALTY;
+    }
+    score += middlegamePawnStructure(pawns);
+    return fromSideToMove(score);
+}
+
+int evaluateEndgame() {
+    const PawnFileSummary pawns = summarisePawns();
+    return fromSideToMove(materialAndTables(ENDGAME_TABLES) + endgamePawnStructure(pawns));
+}
+
+int quickEvaluate() { return isMiddlegame() ? quickEvaluateMiddlegame() : quickEvaluateEndgame(); }
+
+int quickEvaluateMiddlegame() { return fromSideToMove(materialAndTables(MIDDLEGAME_TABLES)); }
+
+int quickEvaluateEndgame() { return fromSideToMove(materialAndTables(ENDGAME_TABLES)); }
+
+}  // namespace eval

@@ -1,0 +1,23 @@
+// Start-up, the reset of a game, and the console command loop.
+#pragma once
+
+#include <cstdint>
+
+namespace frontend {
+
+constexpr int DEFAULT_MAX_DEPTH = 20;
+
+extern bool xboardMode;
+extern bool uciMode;
+extern std::uint8_t maxDepth;
+extern bool enginePlays;
+extern bool outOfTime;
+
+// Seeds the generator, builds the keys and starts the first game.
+void startUp(std::uint32_t seed);
+void newGame();
+// Handles one console line; false when the program is to end.
+bool handleConsoleLine(char* line);
+void consoleLoop();
+
+}  // namespace frontend

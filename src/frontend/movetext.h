@@ -1,0 +1,24 @@
+// Moves as coordinate text: the user's (or interface's) moves in, the engine's replies out.
+#pragma once
+
+#include "types.h"
+
+namespace frontend {
+
+constexpr int REPLY_TEXT_LENGTH = 6;
+constexpr int REPLY_BUFFER_SIZE = 8;
+
+enum class MoveTextKind {
+    NOT_A_MOVE,  // does not have the shape letter-digit-letter-digit
+    UNPLAYABLE,  // move-shaped, but off the board or from an empty square
+    PLAYABLE,
+};
+
+// The six-character reply: squares, promotion letter or a space, a space.
+void moveReplyText(const Move& move, char* text);
+// Builds the record for a typed move as the board stands; the position is not touched.
+MoveTextKind parseUserMove(const char* text, Move& move);
+// Plays a typed move and lets the engine answer; bad text is refused with a message.
+void playUserMove(const char* text);
+
+}  // namespace frontend

@@ -1,0 +1,73 @@
+// All fixed texts of the program live in this file.
+#include "frontend/output.h"
+
+#include <cinttypes>
+#include <cstdarg>
+#include <cstdio>
+
+namespace frontend {
+
+namespace {
+
+bool protocolOutput = false;
+
+// Printing a line; protocol lines are flushed as soon as they are complete.
+[[gnu::format(printf, 1, 2)]] void emit(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
+    if (protocolOutput) std::fflush(stdout);
+}
+
+}  // namespace
+
+void setProtocolOutput(bool enabled) { protocolOutput = enabled; }
+
+void printQuitMessage() { emit("Morvelline e' stato interrotto\n"); }
+
+void printBoardText(const char* text) { emit("%s\n", text); }
+
+void printPerftResult(std::int64_t count, std::int64_t milliseconds) {
+    emit("%" PRId64 " mosse in %" PRId64 " millisecondi\n", count, milliseconds);
+}
+
+void printHash(HashKey computed, HashKey current) {
+    emit("Hashvalue: %" PRId64 " (CurrentHash:%" PRId64 ")\n", static_cast<std::int64_t>(computed),
+         static_cast<std::int64_t>(current));
+}
+
+void printValue(int value) { emit("Value: %d\n", value); }
+
+void printFileMissing() { emit("Il file non esiste\n"); }
+
+void printPositionNotLoaded(const char* reason) { emit("Position not loaded: %s\n", reason); }
+
+void printMoveReply(const char* replyText) { emit("move %s\n", replyText); }
+
+void printResign() { emit("resign\n"); }
+
+void printDrawByRepetition() { emit("Draw by repetition\n"); }
+
+// No line end of its own: the repetition test that follows supplies it.
+void printRepetitionResult() { emit("RESULT 1/2-1/2 {Morvelline saw Draw by repetition}"); }
+
+void printMateIn(int moves) { emit("Mate in %d\n", moves); }
+
+void printLoseIn(int moves) { emit("I lose in %d\n", moves); }
+
+void printUnknownCommand(const char* text) { emit("Error (unknown command): %s\n", text); }
+
+void printIllegalMove(const char* text) { emit("Illegal move: %s\n", text); }
+
+void printError(const char* reason, const char* text) { emit("Error (%s): %s\n", reason, text); }
+
+void printProtocolEntry() { emit("\n"); }
+
+void printThinkingLine(const char* text) { emit("%s\n", text); }
+
+void printUciLine(const char* text) { emit("%s\n", text); }
+
+void flushOutput() { std::fflush(stdout); }
+
+}  // namespace frontend

@@ -1,0 +1,366 @@
+// UCI on top of the same search: "position" rebuilds the game from its moves,
+// "go" searches without playing, and lines that come during a search are
+// answered ("isready") or end it ("stop", "quit", anything else).
+#include "frontend/uci.h"
+
+#include <climits>
+#include <csignal>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "board/keys.h"
+#include "board/position.h"
+#include "book/book.h"
+#include "frontend/console.h"
+#include "frontend/input.h"
+#include "frontend/loader.h"
+#include "frontend/movetext.h"
+#include "frontend/output.h"
+#include "frontend/words.h"
+#include "movegen/movelist.h"
+#include "search/pv.h"
+#include "search/search.h"
+#include "search/think.h"
+#include "search/timecontrol.h"
+
+namespace frontend {
+
+namespace {
+
+constexpr int INFO_TEXT_SIZE = 512;
+constexpr int INFINITE_BUDGET_MS = INT_MAX;
+constexpr int MAX_UCI_DEPTH = MAX_PLY - 1;
+constexpr int FEN_PLACEMENT = 0;
+constexpr int FEN_SIDE = 1;
+constexpr int FEN_CASTLING = 2;
+constexpr int FEN_EN_PASSANT = 3;
+constexpr int FEN_HALF_MOVES = 4;
+constexpr int FEN_FIELDS = 6;
+
+bool ownBook = true;
+bool quitRequested = false;
+bool stopRequested = false;
+long long nodeLimit = 0;
+// A line that arrived during a search and is obeyed after "bestmove".
+char pendingLine[LINE_BUFFER_SIZE];
+bool havePendingLine = false;
+
+bool is(const char* word, const char* expected) { return word != nullptr && std::strcmp(word, expected) == 0; }
+
+[[gnu::format(printf, 1, 2)]] void info(const char* format, ...) {
+    char text[INFO_TEXT_SIZE];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
+    printUciLine(text);
+}
+
+void handshake() {
+    printUciLine("id name Morvelline");
+    printUciLine("id author the Morvelline developers");
+    printUciLine("option name OwnBook type check default true");
+    printUciLine("uciok");
+}
+
+// Lines read while searching: answered at once or kept for afterwards.
+void takeLineDuringSearch() {
+    char line[LINE_BUFFER_SIZE];
+    if (readLine(line, LINE_BUFFER_SIZE, standardInput) == LineEnd::STREAM_END) {
+        quitRequested = true;
+        return;
+    }
+    char words[LINE_BUFFER_SIZE];
+    std::memcpy(words, line, sizeof words);
+    const Words split = splitWords(words);
+    if (split.count == 0) return;
+    const char* command = split.word[0];
+    if (is(command, "isready")) {
+        printUciLine("readyok");
+    } else if (is(command, "stop")) {
+        stopRequested = true;
+    } else if (is(command, "quit")) {
+        quitRequested = true;
+    } else if (is(command, "ponderhit") || is(command, "debug")) {
+        // nothing to do: the engine does not ponder
+    } else {
+        std::memcpy(pendingLine, line, sizeof pendingLine);
+        havePendingLine = true;
+        stopRequested = true;
+    }
+}
+
+bool uciInterrupts() {
+    if (nodeLimit > 0 && search::nodeCount >= nodeLimit) return true;
+    while (!stopRequested && !quitRequested && lineWaiting(standardInput)) takeLineDuringSearch();
+    return stopRequested || quitRequested;
+}
+
+bool parseEnPassant(const char* text, LoadedPosition& position, int& whiteEpFile, int& blackEpFile) {
+    whiteEpFile = blackEpFile = NO_EP_FILE;
+    if (is(text, "-")) return true;
+    if (std::strlen(text) != 2 || text[0] < 'a' || text[0] > 'h' || (text[1] != '3' && text[1] != '6')) return false;
+    const int file = text[0] - 'a';
+    // Kept only when the pawn that just advanced really stands beside its target square.
+    if (position.side == WHITE && text[1] == '6' && position.board[4][file] == BLACK_PAWN &&
+        position.board[5][file] == EMPTY && position.board[6][file] == EMPTY)
+        blackEpFile = file;
+    if (position.side == BLACK && text[1] == '3' && position.board[3][file] == WHITE_PAWN &&
+        position.board[2][file] == EMPTY && position.board[1][file] == EMPTY)
+        whiteEpFile = file;
+    return true;
+}
+
+bool strictPlacement(const char* placement) {
+    for (const char* cursor = placement; *cursor != '\0'; ++cursor)
+        if (std::strchr("kqrbnpKQRBNP12345678/", *cursor) == nullptr) return false;
+    return true;
+}
+
+// Sets the position from FEN fields; false (and nothing changed) when they are broken.
+bool setFenPosition(const Words& words, int first, int fieldCount) {
+    if (fieldCount < 2) return false;
+    const char* placement = words.word[first + FEN_PLACEMENT];
+    const char* side = words.word[first + FEN_SIDE];
+    LoadedPosition position{};
+    if (!strictPlacement(placement) || !parsePlacement(placement, position)) return false;
+    if (!is(side, "w") && !is(side, "b")) return false;
+    position.side = is(side, "w") ? WHITE : BLACK;
+    const char* castling = fieldCount > FEN_CASTLING ? words.word[first + FEN_CASTLING] : "-";
+    for (const char* cursor = castling; *cursor != '\0'; ++cursor)
+        if (std::strchr("KQkq-", *cursor) == nullptr) return false;
+    parseCastling(castling, position);
+    int whiteEpFile = NO_EP_FILE;
+    int blackEpFile = NO_EP_FILE;
+    if (fieldCount > FEN_EN_PASSANT &&
+        !parseEnPassant(words.word[first + FEN_EN_PASSANT], position, whiteEpFile, blackEpFile))
+        return false;
+    long long halfMoves = 0;
+    if (fieldCount > FEN_HALF_MOVES && (!parseInteger(words.word[first + FEN_HALF_MOVES], halfMoves) || halfMoves < 0))
+        return false;
+    installPosition(position);
+    board::whiteEpFile = whiteEpFile;
+    board::blackEpFile = blackEpFile;
+    board::halfMoveClock = static_cast<int>(halfMoves);
+    board::currentKey = board::computeKey();
+    board::GameHistory[0] = board::currentKey;
+    return true;
+}
+
+void setStartPosition() {
+    board::setupInitialPosition();
+    board::gamePly = 0;
+    board::halfMoveClock = 0;
+}
+
+PieceCode promotionCode(char letter) {
+    const bool white = board::sideToMove == WHITE;
+    switch (letter) {
+        case 'q': return white ? WHITE_QUEEN : BLACK_QUEEN;
+        case 'r': return white ? WHITE_ROOK : BLACK_ROOK;
+        case 'b': return white ? WHITE_BISHOP : BLACK_BISHOP;
+        case 'n': return white ? WHITE_KNIGHT : BLACK_KNIGHT;
+        default: return EMPTY;
+    }
+}
+
+// Plays one move of the list if it is legal; the list stops at the first that is not.
+bool replayMove(const char* text) {
+    const std::size_t length = std::strlen(text);
+    if (length < 4 || length > 5) return false;
+    const int fromCol = text[0] - 'a';
+    const int fromRow = text[1] - '1';
+    const int toCol = text[2] - 'a';
+    const int toRow = text[3] - '1';
+    if (!onBoard(fromRow, fromCol) || !onBoard(toRow, toCol)) return false;
+    const PieceCode promotion = length == 5 ? promotionCode(text[4]) : EMPTY;
+    if (length == 5 && promotion == EMPTY) return false;
+    if (board::gamePly >= board::MAX_GAME_PLY) return false;
+    Move move{};
+    if (!search::findLegalMove(fromRow, fromCol, toRow, toCol, promotion, move)) return false;
+    search::playGameMove(move);
+    return true;
+}
+
+void position(const Words& words) {
+    int index = 1;
+    const bool startpos = index < words.count && is(words.word[index], "startpos");
+    if (startpos) {
+        setStartPosition();
+        ++index;
+    } else if (index < words.count && is(words.word[index], "fen")) {
+        ++index;
+        int fieldCount = 0;
+        while (index + fieldCount < words.count && fieldCount < FEN_FIELDS && !is(words.word[index + fieldCount], "moves"))
+            ++fieldCount;
+        if (!setFenPosition(words, index, fieldCount)) {
+            printUciLine("info string position not set: broken FEN; the previous position stays");
+            return;
+        }
+        index += fieldCount;
+    } else {
+        printUciLine("info string position not set: expected startpos or fen");
+        return;
+    }
+    // The book follows a game from the start position only.
+    book::clearGameText();
+    book::loadBook();
+    book::bookActive = ownBook && startpos;
+    while (index < words.count && !is(words.word[index], "moves")) ++index;
+    for (++index; index < words.count; ++index) {
+        if (!replayMove(words.word[index])) {
+            info("info string illegal move %s: the moves stop before it", words.word[index]);
+            return;
+        }
+    }
+}
+
+struct GoRequest {
+    UciClock white = {-1, 0, 0};
+    UciClock black = {-1, 0, 0};
+    long long moveTime = -1;
+    long long depth = 0;
+    long long nodes = 0;
+    bool infinite = false;
+};
+
+GoRequest parseGo(const Words& words) {
+    GoRequest request;
+    for (int index = 1; index < words.count; ++index) {
+        const char* name = words.word[index];
+        long long value = 0;
+        const bool hasValue = index + 1 < words.count && parseInteger(words.word[index + 1], value);
+        if (is(name, "infinite")) {
+            request.infinite = true;
+            continue;
+        }
+        if (!hasValue) continue;
+        if (is(name, "wtime")) request.white.time = value;
+        else if (is(name, "btime")) request.black.time = value;
+        else if (is(name, "winc")) request.white.increment = value;
+        else if (is(name, "binc")) request.black.increment = value;
+        else if (is(name, "movestogo")) request.white.movesToGo = request.black.movesToGo = value;
+        else if (is(name, "movetime")) request.moveTime = value;
+        else if (is(name, "depth")) request.depth = value;
+        else if (is(name, "nodes")) request.nodes = value;
+        else continue;
+        ++index;
+    }
+    return request;
+}
+
+int budgetFor(const GoRequest& request) {
+    if (request.infinite) return INFINITE_BUDGET_MS;
+    if (request.moveTime >= 0) {
+        const long long budget = request.moveTime - UCI_MOVE_OVERHEAD_MS;
+        return static_cast<int>(budget > 1 ? budget : 1);
+    }
+    const UciClock& clock = board::sideToMove == WHITE ? request.white : request.black;
+    if (clock.time >= 0) return uciTimeBudget(clock);
+    // No clock at all: bounded by depth or nodes, or until "stop".
+    return INFINITE_BUDGET_MS;
+}
+
+void printBestMove(const Move* move) {
+    if (move == nullptr) {
+        printUciLine("bestmove 0000");
+        return;
+    }
+    char reply[REPLY_BUFFER_SIZE];
+    moveReplyText(*move, reply);
+    reply[move->promotion == EMPTY ? 4 : 5] = '\0';
+    info("bestmove %s", reply);
+}
+
+// After a search that ended by itself, "go infinite" still waits for "stop".
+void waitForStop() {
+    while (!stopRequested && !quitRequested) {
+        // lineWaiting would spin; a blocking read is right here.
+        takeLineDuringSearch();
+    }
+}
+
+void go(const Words& words) {
+    const GoRequest request = parseGo(words);
+    stopRequested = false;
+    search::nodeCount = 0;
+    if (book::bookActive) {
+        book::probeBook(search::PvTable[0][0]);
+        if (book::bookActive) {
+            Move bookMove = search::PvTable[0][0];
+            if (request.infinite) waitForStop();
+            printBestMove(&bookMove);
+            return;
+        }
+    }
+    nodeLimit = request.nodes > 0 ? request.nodes : 0;
+    long long depthLimit = request.depth > 0 ? request.depth : maxDepth;
+    if (depthLimit > MAX_UCI_DEPTH) depthLimit = MAX_UCI_DEPTH;
+    search::rootRepetition = false;
+    search::timeBudget = budgetFor(request);
+    search::thinkStart = search::readClock();
+    search::iterativeDeepening(static_cast<int>(depthLimit));
+    nodeLimit = 0;
+    if (request.infinite) waitForStop();
+    Move chosen = search::PvTable[0][0];
+    if (search::rootMoveStored() || search::firstLegalMove(chosen))
+        printBestMove(&chosen);
+    else
+        printBestMove(nullptr);
+}
+
+void setOption(const Words& words) {
+    // setoption name <id> value <x>
+    if (words.count >= 5 && is(words.word[1], "name") && is(words.word[2], "OwnBook") && is(words.word[3], "value"))
+        ownBook = is(words.word[4], "true");
+}
+
+}  // namespace
+
+int uciTimeBudget(const UciClock& clock) {
+    long long usable = clock.time - UCI_MOVE_OVERHEAD_MS;
+    if (usable < 1) return 1;
+    long long movesToGo = clock.movesToGo > 0 ? clock.movesToGo : UCI_DEFAULT_MOVES_TO_GO;
+    if (movesToGo > UCI_MAX_MOVES_TO_GO) movesToGo = UCI_MAX_MOVES_TO_GO;
+    long long budget = usable / movesToGo + clock.increment * 3 / 4;
+    const long long ceiling = usable * 4 / 5;
+    if (budget > ceiling) budget = ceiling;
+    if (budget < 1) budget = 1;
+    return static_cast<int>(budget > INT_MAX ? INT_MAX : budget);
+}
+
+bool handleUciLine(char* line) {
+    const Words words = splitWords(line);
+    if (words.count == 0) return true;
+    const char* command = words.word[0];
+    if (is(command, "quit")) return false;
+    if (is(command, "uci")) handshake();
+    else if (is(command, "isready")) printUciLine("readyok");
+    else if (is(command, "ucinewgame")) newGame();
+    else if (is(command, "position")) position(words);
+    else if (is(command, "go")) go(words);
+    else if (is(command, "setoption")) setOption(words);
+    // "stop" while idle, "ponderhit", "debug", "register" and unknown words: nothing to do.
+    return !quitRequested;
+}
+
+void uciDriver() {
+    uciMode = true;
+    setProtocolOutput(true);
+    search::inputInterrupts = uciInterrupts;
+    std::signal(SIGINT, SIG_IGN);
+    handshake();
+    char line[LINE_BUFFER_SIZE];
+    for (;;) {
+        if (havePendingLine) {
+            std::memcpy(line, pendingLine, sizeof line);
+            havePendingLine = false;
+        } else if (readLine(line, LINE_BUFFER_SIZE, standardInput) == LineEnd::STREAM_END) {
+            return;
+        }
+        if (!handleUciLine(line)) return;
+    }
+}
+
+}  // namespace frontend

@@ -1,0 +1,194 @@
+// One square scan per call; each piece kind runs its own routine. The list
+// order is the ordering tie-break, so it must not change.
+#include "movegen/generate.h"
+
+#include "board/position.h"
+#include "movegen/movelist.h"
+
+namespace movegen {
+
+namespace {
+
+using board::Board;
+
+constexpr int SLIDER_RANGE = 7;
+constexpr int KING_RANGE = 1;
+
+template <bool White>
+struct Side {
+    static constexpr PieceCode ROOK = White ? WHITE_ROOK : BLACK_ROOK;
+    static constexpr PieceCode KNIGHT = White ? WHITE_KNIGHT : BLACK_KNIGHT;
+    static constexpr PieceCode BISHOP = White ? WHITE_BISHOP : BLACK_BISHOP;
+    static constexpr PieceCode QUEEN = White ? WHITE_QUEEN : BLACK_QUEEN;
+    static constexpr PieceCode KING = White ? WHITE_KING : BLACK_KING;
+    static constexpr PieceCode PAWN = White ? WHITE_PAWN : BLACK_PAWN;
+    static constexpr int BACK_ROW = White ? FIRST_ROW : LAST_ROW;
+    static constexpr int FORWARD = White ? +1 : -1;
+    static constexpr int PAWN_START_ROW = White ? 1 : 6;
+    static constexpr int PROMOTION_FROM_ROW = White ? 6 : 1;
+    static constexpr int EN_PASSANT_FROM_ROW = White ? 4 : 3;
+    static constexpr int LAST_PAWN_ROW = White ? LAST_ROW : FIRST_ROW;
+    static bool isOpponent(PieceCode code) { return White ? isBlackPiece(code) : isWhitePiece(code); }
+    static int& castlingWord() { return White ? board::whiteCastling : board::blackCastling; }
+    static int opponentEpFile() { return White ? board::blackEpFile : board::whiteEpFile; }
+};
+
+template <bool White, bool CapturesOnly>
+inline void scanDirection(PieceCode piece, int fromRow, int fromCol, int rowStep, int colStep, int range) {
+    using S = Side<White>;
+    const bool straight = rowStep == 0 || colStep == 0;
+    // Only a king, or a rook on a straight line, can cost a castling right.
+    const bool mayCostCastling = piece == S::KING || (straight && piece == S::ROOK);
+    int row = fromRow + rowStep;
+    int col = fromCol + colStep;
+    for (int steps = 0; steps < range && onBoard(row, col); ++steps, row += rowStep, col += colStep) {
+        const PieceCode target = Board[row][col];
+        if (target != EMPTY && !S::isOpponent(target)) return;
+        if (target != EMPTY || !CapturesOnly) {
+            addMove(piece, fromRow, fromCol, row, col);
+            const int& word = S::castlingWord();
+            if (word != 0 && mayCostCastling) recordCastlingLoss(piece, fromCol, word);
+        }
+        if (target != EMPTY) return;
+    }
+}
+
+template <bool White, bool CapturesOnly>
+void straightScans(PieceCode piece, int row, int col, int range) {
+    scanDirection<White, CapturesOnly>(piece, row, col, +1, 0, range);
+    scanDirection<White, CapturesOnly>(piece, row, col, 0, +1, range);
+    scanDirection<White, CapturesOnly>(piece, row, col, -1, 0, range);
+    scanDirection<White, CapturesOnly>(piece, row, col, 0, -1, range);
+}
+
+template <bool White, bool CapturesOnly>
+void diagonalScans(PieceCode piece, int row, int col, int range) {
+    scanDirection<White, CapturesOnly>(piece, row, col, +1, +1, range);
+    scanDirection<White, CapturesOnly>(piece, row, col, -1, +1, range);
+    scanDirection<White, CapturesOnly>(piece, row, col, -1, -1, range);
+    scanDirection<White, CapturesOnly>(piece, row, col, +1, -1, range);
+}
+
+// clang-format off
+constexpr int KNIGHT_JUMPS[8][2] = {
+    {+2, +1}, {+1, +2}, {-1, +2}, {-2, +1}, {-2, -1}, {-1, -2}, {+1, -2}, {+2, -1}};
+// clang-format on
+
+template <bool White, bool CapturesOnly>
+void knightMoves(int row, int col) {
+    using S = Side<White>;
+    for (const auto& jump : KNIGHT_JUMPS) {
+        const int toRow = row + jump[0];
+        const int toCol = col + jump[1];
+        if (!onBoard(toRow, toCol)) continue;
+        const PieceCode target = Board[toRow][toCol];
+        if (CapturesOnly ? S::isOpponent(target) : (target == EMPTY || S::isOpponent(target)))
+            addMove(S::KNIGHT, row, col, toRow, toCol);
+    }
+}
+
+template <bool White>
+void castlingMoves(int row, int col) {
+    using S = Side<White>;
+    const int word = S::castlingWord();
+    const int back = S::BACK_ROW;
+    // A second king (possible only in a loaded position) never castles.
+    if (row != back || col != KING_START_COL || Board[back][KING_START_COL] != S::KING) return;
+    if ((word & CASTLE_KINGSIDE) && Board[back][5] == EMPTY && Board[back][6] == EMPTY &&
+        Board[back][KINGSIDE_ROOK_COL] == S::ROOK) {
+        addMove(S::KING, row, col, row, col + 2);
+        markCastling();
+    }
+    if ((word & CASTLE_QUEENSIDE) && Board[back][3] == EMPTY && Board[back][2] == EMPTY &&
+        Board[back][1] == EMPTY && Board[back][QUEENSIDE_ROOK_COL] == S::ROOK) {
+        addMove(S::KING, row, col, row, col - 2);
+        markCastling();
+    }
+}
+
+template <bool White>
+void addPawnMove(int fromRow, int fromCol, int toRow, int toCol, bool promotes) {
+    using S = Side<White>;
+    addMove(S::PAWN, fromRow, fromCol, toRow, toCol);
+    if (!promotes) return;
+    setPromotion(S::QUEEN);
+    constexpr PieceCode UNDER_PROMOTIONS[3] = {S::ROOK, S::BISHOP, S::KNIGHT};
+    for (PieceCode promotion : UNDER_PROMOTIONS) {
+        addMove(S::PAWN, fromRow, fromCol, toRow, toCol);
+        setPromotion(promotion);
+    }
+}
+
+template <bool White, bool CapturesOnly>
+void pawnMoves(int row, int col) {
+    using S = Side<White>;
+    // A pawn on its last row (only a loaded position holds one) has nowhere to go.
+    if (row == S::LAST_PAWN_ROW) return;
+    const int ahead = row + S::FORWARD;
+    const bool promotes = row == S::PROMOTION_FROM_ROW;
+    if (!CapturesOnly) {
+        if (Board[ahead][col] == EMPTY) addPawnMove<White>(row, col, ahead, col, promotes);
+        if (row == S::PAWN_START_ROW && Board[ahead][col] == EMPTY &&
+            Board[ahead + S::FORWARD][col] == EMPTY)
+            addMove(S::PAWN, row, col, ahead + S::FORWARD, col);
+    }
+    if (col < LAST_COL && S::isOpponent(Board[ahead][col + 1]))
+        addPawnMove<White>(row, col, ahead, col + 1, promotes);
+    if (col > FIRST_COL && S::isOpponent(Board[ahead][col - 1]))
+        addPawnMove<White>(row, col, ahead, col - 1, promotes);
+    if (row == S::EN_PASSANT_FROM_ROW) {
+        const int epFile = S::opponentEpFile();
+        if (col < LAST_COL && epFile == col + 1) {
+            addMove(S::PAWN, row, col, ahead, col + 1);
+            markEnPassant();
+        }
+        if (col > FIRST_COL && epFile == col - 1) {
+            addMove(S::PAWN, row, col, ahead, col - 1);
+            markEnPassant();
+        }
+    }
+}
+
+template <bool White, bool CapturesOnly>
+void generate() {
+    using S = Side<White>;
+    for (int row = 0; row < BOARD_SIZE; ++row) {
+        for (int col = 0; col < BOARD_SIZE; ++col) {
+            const PieceCode code = Board[row][col];
+            if (code == S::ROOK) {
+                straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);
+            } else if (code == S::KNIGHT) {
+                knightMoves<White, CapturesOnly>(row, col);
+            } else if (code == S::BISHOP) {
+                diagonalScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);
+            } else if (code == S::QUEEN) {
+                straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);
+                diagonalScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);
+            } else if (code == S::KING) {
+                straightScans<White, CapturesOnly>(code, row, col, KING_RANGE);
+                diagonalScans<White, CapturesOnly>(code, row, col, KING_RANGE);
+                if (!CapturesOnly) castlingMoves<White>(row, col);
+            } else if (code == S::PAWN) {
+                pawnMoves<White, CapturesOnly>(row, col);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void generateMoves() {
+    if (board::sideToMove == WHITE)
+        generate<true, false>();
+    else
+        generate<false, false>();
+}
+
+void generateCaptures() {
+    if (board::sideToMove == WHITE)
+        generate<true, true>();
+    else
+        generate<false, true>();
+}
+
+}  // namespace movegen

@@ -1,0 +1,69 @@
+// Builds move records in place in the current ply's list.
+#include "movegen/movelist.h"
+
+#include "board/position.h"
+#include "eval/evaluate.h"
+
+namespace movegen {
+
+Move MoveList[MAX_PLY][MAX_MOVES];
+int moveCount[MAX_PLY];
+int searchPly = 0;
+
+namespace {
+// A full list takes no more moves; the modifiers of a dropped move land here.
+Move overflowSlot;
+Move* lastAdded = &overflowSlot;
+}  // namespace
+
+void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol) {
+    int& count = moveCount[searchPly];
+    lastAdded = count < MAX_MOVES ? &MoveList[searchPly][count++] : &overflowSlot;
+    Move& move = *lastAdded;
+    const PieceCode captured = board::Board[toRow][toCol];
+    move.piece = static_cast<std::int8_t>(piece);
+    move.fromRow = static_cast<std::int16_t>(fromRow);
+    move.fromCol = static_cast<std::int16_t>(fromCol);
+    move.toRow = static_cast<std::int16_t>(toRow);
+    move.toCol = static_cast<std::int16_t>(toCol);
+    move.promotion = EMPTY;
+    move.captured = captured;
+    move.enPassant = 0;
+    move.castling = 0;
+    move.castlingLoss = 0;
+    if (captured == EMPTY) {
+        move.score = 0;
+    } else {
+        // Victim and attacker have opposite signs, so this is victim minus attacker for the mover.
+        const int sign = board::sideToMove == WHITE ? -1 : +1;
+        move.score = CAPTURE_BASE + sign * (eval::pieceSquareValue(captured, toRow, toCol) +
+                                            eval::pieceSquareValue(piece, fromRow, fromCol));
+    }
+}
+
+void setPromotion(PieceCode promotion) {
+    Move& move = *lastAdded;
+    move.promotion = promotion;
+    if (board::sideToMove == WHITE)
+        move.score += eval::pieceSquareValue(promotion, LAST_ROW, move.fromCol);
+    else
+        move.score -= eval::pieceSquareValue(promotion, FIRST_ROW, move.fromCol);
+}
+
+void markEnPassant() { lastAdded->enPassant = 1; }
+
+void markCastling() { lastAdded->castling = 1; }
+
+int castlingLossFor(PieceCode piece, int fromCol, int castlingWord) {
+    // A king move takes the whole word, also the 4, 8 or 12 left after castling.
+    if (piece == WHITE_KING || piece == BLACK_KING) return castlingWord;
+    if ((castlingWord & CASTLE_KINGSIDE) && fromCol == KINGSIDE_ROOK_COL) return CASTLE_KINGSIDE;
+    if ((castlingWord & CASTLE_QUEENSIDE) && fromCol == QUEENSIDE_ROOK_COL) return CASTLE_QUEENSIDE;
+    return 0;
+}
+
+void recordCastlingLoss(PieceCode piece, int fromCol, const int& castlingWord) {
+    lastAdded->castlingLoss = static_cast<std::int16_t>(castlingLossFor(piece, fromCol, castlingWord));
+}
+
+}  // namespace movegen

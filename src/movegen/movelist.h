@@ -1,0 +1,25 @@
+// The per-ply move lists and the small operations generators append through.
+#pragma once
+
+#include "types.h"
+
+namespace movegen {
+
+constexpr int CAPTURE_BASE = 1000;
+
+// One list of MAX_MOVES records per ply; moveCount tells how many are valid.
+extern Move MoveList[MAX_PLY][MAX_MOVES];
+extern int moveCount[MAX_PLY];
+extern int searchPly;
+
+// Appends a move of the current ply with its capture score.
+void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol);
+// Modifiers of the move added last.
+void setPromotion(PieceCode promotion);
+void markEnPassant();
+void markCastling();
+void recordCastlingLoss(PieceCode piece, int fromCol, const int& castlingWord);
+// What a king or rook move from this column takes from the castling word.
+int castlingLossFor(PieceCode piece, int fromCol, int castlingWord);
+
+}  // namespace movegen

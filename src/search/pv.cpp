@@ -1,0 +1,32 @@
+// updatePv copies the child row behind the node's move.
+#include "search/pv.h"
+
+#include <cstring>
+
+#include "movegen/movelist.h"
+
+namespace search {
+
+std::int64_t nodeCount = 0;
+Move PvTable[MAX_PLY][MAX_PLY];
+int pvLength[MAX_PLY];
+
+void updatePv(const Move& move) {
+    const int ply = movegen::searchPly;
+    PvTable[ply][ply] = move;
+    // The last ply has no child row to copy from.
+    if (ply + 1 >= MAX_PLY) {
+        pvLength[ply] = ply + 1;
+        return;
+    }
+    const int childEnd = pvLength[ply + 1];
+    for (int next = ply + 1; next < childEnd && next < MAX_PLY; ++next) PvTable[ply][next] = PvTable[ply + 1][next];
+    pvLength[ply] = childEnd < ply + 1 ? ply + 1 : childEnd;
+}
+
+void clearPv() {
+    std::memset(PvTable[0], 0, sizeof PvTable[0]);
+    std::memset(pvLength, 0, sizeof pvLength);
+}
+
+}  // namespace search

@@ -1,0 +1,220 @@
+// Node procedure of the main search, in the order the steps below are numbered;
+// the order matters, because every step can end the node.
+#include "search/search.h"
+
+#include <cstdint>
+
+#include "board/attacks.h"
+#include "board/keys.h"
+#include "board/makemove.h"
+#include "board/position.h"
+#include "board/repetition.h"
+#include "eval/evaluate.h"
+#include "movegen/generate.h"
+#include "movegen/movelist.h"
+#include "search/ordering.h"
+#include "search/pv.h"
+#include "search/timecontrol.h"
+#include "search/transposition.h"
+
+namespace search {
+
+bool stopSearch = false;
+bool rootRepetition = false;
+bool (*inputInterrupts)() = nullptr;
+
+namespace {
+
+using board::currentKey;
+using board::sideToMove;
+using movegen::searchPly;
+
+bool sideToMoveInCheck() { return board::isKingAttacked(board::opponentOf(sideToMove)); }
+
+// A pass: only the side changes; en-passant files, gamePly and the history stay.
+int nullMoveSearch(int beta, int depth) {
+    const HashKey savedKey = currentKey;
+    currentKey ^= board::sideKeys[sideToMove];
+    sideToMove = board::opponentOf(sideToMove);
+    currentKey ^= board::sideKeys[sideToMove];
+    int& epFile = sideToMove == WHITE ? board::whiteEpFile : board::blackEpFile;
+    const int savedEpFile = epFile;
+    ++searchPly;
+    ++board::halfMoveClock;
+    const int value = -alphaBeta(-beta, -beta + 1, depth - NULL_MOVE_REDUCTION, false);
+    --searchPly;
+    --board::halfMoveClock;
+    epFile = savedEpFile;
+    sideToMove = board::opponentOf(sideToMove);
+    currentKey = savedKey;
+    return value;
+}
+
+}  // namespace
+
+int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
+    // Step 1. Time, asked only when the node count stands on a multiple of 4096.
+    if ((nodeCount & TIME_CHECK_INTERVAL_MASK) == 0 && timeUp()) {
+        stopSearch = true;
+        return DRAW_SCORE;
+    }
+    // Step 2. Waiting protocol input ends the think; the line is obeyed afterwards.
+    if (inputInterrupts != nullptr && inputInterrupts()) {
+        stopSearch = true;
+        return DRAW_SCORE;
+    }
+    // Step 3. Repetition: a draw at the root; below it the slot's value becomes 0.
+    if (board::isRepetition()) {
+        if (searchPly == 0) {
+            rootRepetition = true;
+            return DRAW_SCORE;
+        }
+        setTranspositionValue(DRAW_SCORE);
+    }
+    pvLength[searchPly] = searchPly;
+
+    // Step 4. Table probe, never at the root.
+    if (searchPly > 0) {
+        Move tableMove{};
+        const int tableValue = probeTransposition(static_cast<std::uint8_t>(depth), alpha, beta, tableMove);
+        if (tableValue != NO_HASH_VALUE) {
+            updatePv(tableMove);
+            return tableValue;
+        }
+    }
+
+    // Step 5. Check extension: the replies to a check keep the depth.
+    const bool inCheck = sideToMoveInCheck();
+    const int extension = inCheck ? 1 : 0;
+
+    // The deepest ply has no room for children: it is a horizon node.
+    if (searchPly >= LAST_SEARCH_PLY) return quiesce(alpha, beta);
+
+    // Step 6. Null move: if passing still holds beta, the node is good enough.
+    if (!inCheck && nullAllowed && depth >= NULL_MOVE_MIN_DEPTH &&
+        board::nonPawnPieceCount >= NULL_MOVE_MIN_PIECES) {
+        const int value = nullMoveSearch(beta, depth);
+        if (stopSearch) return DRAW_SCORE;
+        if (value >= beta) return beta;
+    }
+
+    // Step 7. Horizon.
+    if (depth + extension == 0) return quiesce(alpha, beta);
+
+    // Step 8. Generate and score once; moves are picked best first.
+    movegen::moveCount[searchPly] = 0;
+    movegen::generateMoves();
+    scoreMoves();
+    Move bestMove{};
+    bestMove.piece = EMPTY;
+    std::uint8_t bound = BOUND_UPPER;
+    bool legalFound = false;
+    bool pvFound = false;
+
+    for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
+        pickNextMove(index);
+        Move& move = movegen::MoveList[searchPly][index];
+
+        // Step 9. Frontier futility: a quiet move cannot lift a hopeless node.
+        if (extension == 0 && legalFound && depth == 1 && move.captured == EMPTY && move.promotion == EMPTY &&
+            eval::quickEvaluate() + FUTILITY_MARGIN < alpha)
+            continue;
+
+        const HashKey savedKey = currentKey;
+        board::makeMove(move);
+        if (board::isLegalAfterMake(move)) {
+            legalFound = true;
+            ++nodeCount;
+            ++searchPly;
+            ++board::halfMoveClock;
+            const int childDepth = depth + extension - 1;
+            int value;
+            // Step 10. Principal-variation search: later moves get a null window first.
+            if (pvFound) {
+                value = -alphaBeta(-alpha - 1, -alpha, childDepth, true);
+                if (value > alpha && value < beta) value = -alphaBeta(-beta, -value, childDepth, true);
+            } else {
+                value = -alphaBeta(-beta, -alpha, childDepth, true);
+            }
+            --searchPly;
+            --board::halfMoveClock;
+            if (stopSearch) {
+                board::unmakeMove(move);
+                currentKey = savedKey;
+                return DRAW_SCORE;
+            }
+            if (value >= beta) {
+                board::unmakeMove(move);
+                currentKey = savedKey;
+                raiseHistory(move, depth);
+                updatePv(move);
+                storeTransposition(static_cast<std::uint8_t>(depth), beta, BOUND_LOWER, move);
+                updateKillers(move, value);
+                return beta;
+            }
+            if (value > alpha) {
+                raiseHistory(move, depth);
+                alpha = value;
+                bound = BOUND_EXACT;
+                bestMove = move;
+                updatePv(move);
+                pvFound = true;
+            }
+        }
+        board::unmakeMove(move);
+        currentKey = savedKey;
+    }
+
+    // Step 11. Fifty-move limit, checkmate and stalemate.
+    if (legalFound && board::halfMoveClock > FIFTY_MOVE_PLIES) return DRAW_SCORE;
+    if (!legalFound) {
+        if (!inCheck) return DRAW_SCORE;
+        alpha = -MATE_SCORE;
+    }
+    // Step 12. Only a node whose best move raised alpha is stored.
+    if (bestMove.piece != EMPTY) storeTransposition(static_cast<std::uint8_t>(depth), alpha, bound, bestMove);
+    return alpha;
+}
+
+int quiesce(int alpha, int beta) {
+    bool legalFound = false;
+    pvLength[searchPly] = searchPly;
+    if (searchPly >= LAST_SEARCH_PLY) return eval::evaluate();
+
+    // Standing pat: the side to move need not capture.
+    const int standPat = eval::evaluate();
+    if (standPat >= beta) return beta;
+    if (standPat > alpha) alpha = standPat;
+
+    movegen::moveCount[searchPly] = 0;
+    movegen::generateCaptures();
+    for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
+        pickNextMove(index);
+        Move& move = movegen::MoveList[searchPly][index];
+        const HashKey savedKey = currentKey;
+        board::makeMove(move);
+        if (board::isLegalAfterMake(move)) {
+            legalFound = true;
+            ++nodeCount;
+            ++searchPly;
+            const int value = -quiesce(-beta, -alpha);
+            --searchPly;
+            if (value >= beta) {
+                board::unmakeMove(move);
+                currentKey = savedKey;
+                updatePv(move);
+                updateKillers(move, value);
+                return beta;
+            }
+            if (value > alpha) {
+                alpha = value;
+                updatePv(move);
+            }
+        }
+        board::unmakeMove(move);
+        currentKey = savedKey;
+    }
+    return legalFound ? alpha : standPat;
+}
+
+}  // namespace search

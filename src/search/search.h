@@ -1,0 +1,26 @@
+// The principal-variation alpha-beta search and the capture-only quiescence search.
+#pragma once
+
+namespace search {
+
+constexpr int MATE_SCORE = 1000000;
+constexpr int DRAW_SCORE = 0;
+constexpr int FUTILITY_MARGIN = 200;
+constexpr int NULL_MOVE_REDUCTION = 3;
+constexpr int NULL_MOVE_MIN_DEPTH = 3;
+constexpr int NULL_MOVE_MIN_PIECES = 5;
+constexpr int FIFTY_MOVE_PLIES = 100;
+constexpr int TIME_CHECK_INTERVAL_MASK = 4096 - 1;
+// The last ply with a list: a node there is searched as a horizon node.
+constexpr int LAST_SEARCH_PLY = 29;
+
+extern bool stopSearch;
+extern bool rootRepetition;
+
+// Asked at every node when set (the protocol drivers set it): true stops the search.
+extern bool (*inputInterrupts)();
+
+int alphaBeta(int alpha, int beta, int depth, bool nullAllowed);
+int quiesce(int alpha, int beta);
+
+}  // namespace search

@@ -1,0 +1,31 @@
+// The engine's turn: book move or iterative deepening, then play and report.
+#pragma once
+
+#include "types.h"
+
+namespace search {
+
+// A score beyond this is a mate: the mate score less the plies a search can span.
+constexpr int MATE_THRESHOLD = 1000000 - MAX_PLY;
+
+struct IterationResult {
+    int depth;  // the depth at which the loop stopped (last depth + 1 after a full loop)
+    int score;
+};
+
+// Clears history, killers and PV, then deepens from 1 to depthLimit. The caller
+// sets timeBudget and thinkStart. Each completed iteration is reported.
+IterationResult iterativeDeepening(int depthLimit);
+// Row 0 of the PV table holds a move to play.
+bool rootMoveStored();
+// The first legal move of the side to move in generation order.
+bool firstLegalMove(Move& move);
+// True when the move is legal in the current position (the position is unchanged).
+bool isLegalMove(Move& move);
+// The legal move of the side to move with these squares and promotion (EMPTY for none).
+bool findLegalMove(int fromRow, int fromCol, int toRow, int toCol, PieceCode promotion, Move& move);
+// Plays a game move: book digits, makeMove and the half-move clock.
+void playGameMove(Move& move);
+void think();
+
+}  // namespace search

@@ -1,0 +1,34 @@
+// The transposition table: 2,000,000 directly mapped slots, depth-preferred.
+#pragma once
+
+#include <cstdint>
+
+#include "types.h"
+
+namespace search {
+
+constexpr std::uint8_t BOUND_EXACT = 0;
+constexpr std::uint8_t BOUND_UPPER = 1;
+constexpr std::uint8_t BOUND_LOWER = 2;
+constexpr int TT_SIZE = 2000000;
+constexpr int NO_HASH_VALUE = -3000000;
+
+struct TranspositionEntry {
+    HashKey key;
+    std::uint8_t bound;
+    std::uint8_t depth;  // 0: empty
+    std::int32_t value;
+    Move move;
+};
+static_assert(sizeof(TranspositionEntry) == 48, "a slot is 48 bytes");
+
+extern TranspositionEntry TranspositionTable[TT_SIZE];
+
+// The slot of currentKey; its move is read for ordering without a key check.
+TranspositionEntry& transpositionSlot();
+void clearTranspositionTable();
+int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut);
+void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move move);
+void setTranspositionValue(int value);
+
+}  // namespace search
