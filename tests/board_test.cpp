@@ -1,3 +1,242 @@
+// Board and rules: perft counts, make/unmake restoring everything, keys, attacks, repetition.
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <sstream>
+
+#include "board/attacks.h"
+#include "board/keys.h"
+#include "board/makemove.h"
+#include "board/perft.h"
+#include "board/position.h"
+#include "board/random.h"
+#include "board/repetition.h"
+#include "movegen/generate.h"
+#include "movegen/movelist.h"
+#include "search/pv.h"
+#include "search/think.h"
 #include "test_support.h"
-TEST(Placeholder, Builds) { testing_support::freshEngine(); }
+
+using namespace testing_support;
+
+namespace {
+
+std::int64_t countPerft(int depth) {
+    search::nodeCount = 0;
+    board::perft(depth);
+    return search::nodeCount;
+}
+
+// Perft suite kept as data: FEN ;D1 n ;D2 n ... (leaf counts); our perft counts
+// every level, so depth N must give the sum of D1..DN.
+const char* const PERFT_SUITE[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - ;D1 20 ;D2 400 ;D3 8902 ;D4 197281",
+    // castling through and out of check, pins, promotions, en passant
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - ;D1 48 ;D2 2039 ;D3 97862",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - ;D1 14 ;D2 191 ;D3 2812 ;D4 43238",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - ;D1 6 ;D2 264 ;D3 9467",
+    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - ;D1 44 ;D2 1486 ;D3 62379",
+    "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - ;D1 46 ;D2 2079 ;D3 89890",
+    // en passant that would expose the own king, and a capture-promotion race
+    "8/8/8/2k5/2pP4/8/B7/4K3 b - d3 ;D1 8 ;D2 72 ;D3 492",
+    "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - ;D1 24 ;D2 496 ;D3 9483",
+};
+
+}  // namespace
+
+TEST(Perft, StartPositionCountsEveryLevel) {
+    freshEngine();
+    const std::int64_t expected[] = {0, 20, 420, 9322, 206603, 5072212};
+    for (int depth = 0; depth <= 5; ++depth) EXPECT_EQ(countPerft(depth), expected[depth]) << "depth " << depth;
+    EXPECT_EQ(board::currentKey, board::computeKey());
+    EXPECT_EQ(board::gamePly, 0);
+    EXPECT_EQ(movegen::searchPly, 0);
+}
+
+TEST(Perft, SuitePositions) {
+    for (const char* line : PERFT_SUITE) {
+        freshEngine();
+        std::string text = line;
+        const std::string fen = text.substr(0, text.find(';'));
+        setPosition(fen);
+        std::istringstream fields(text.substr(text.find(';')));
+        std::string label;
+        std::int64_t leaves = 0, total = 0;
+        int depth = 0;
+        while (fields >> label >> leaves) {
+            ++depth;
+            total += leaves;
+            EXPECT_EQ(countPerft(depth), total) << fen << " depth " << depth;
+        }
+        EXPECT_TRUE(board::positionIsConsistent()) << fen;
+    }
+}
+
+TEST(MakeMove, RestoresEverythingOnRandomGames) {
+    freshEngine();
+    std::mt19937 generator(2026);
+    for (int game = 0; game < 40; ++game) {
+        freshEngine();
+        for (int ply = 0; ply < 120; ++ply) {
+            // Every pseudo-legal move made and taken back must leave no trace.
+            movegen::moveCount[0] = 0;
+            movegen::generateMoves();
+            PieceCode boardBefore[8][8];
+            std::memcpy(boardBefore, board::Board, sizeof boardBefore);
+            const int white = board::whiteCastling, black = board::blackCastling;
+            const int whiteEp = board::whiteEpFile, blackEp = board::blackEpFile;
+            const int pieces = board::nonPawnPieceCount, gamePly = board::gamePly;
+            const Color side = board::sideToMove;
+            const HashKey key = board::currentKey;
+            for (int index = 0; index < movegen::moveCount[0]; ++index) {
+                Move move = movegen::MoveList[0][index];
+                board::makeMove(move);
+                ASSERT_EQ(board::currentKey, board::computeKey());
+                ASSERT_EQ(board::GameHistory[board::gamePly], board::currentKey);
+                board::unmakeMove(move);
+                board::currentKey = key;
+                ASSERT_EQ(std::memcmp(boardBefore, board::Board, sizeof boardBefore), 0);
+                ASSERT_EQ(board::whiteCastling, white);
+                ASSERT_EQ(board::blackCastling, black);
+                ASSERT_EQ(board::whiteEpFile, whiteEp);
+                ASSERT_EQ(board::blackEpFile, blackEp);
+                ASSERT_EQ(board::nonPawnPieceCount, pieces);
+                ASSERT_EQ(board::gamePly, gamePly);
+                ASSERT_EQ(board::sideToMove, side);
+            }
+            const auto legal = legalMoveTexts();
+            if (legal.empty()) break;
+            playMove(legal[generator() % legal.size()]);
+            ASSERT_TRUE(board::positionIsConsistent());
+        }
+    }
+}
+
+TEST(MakeMove, CastlingEnPassantAndPromotionDetails) {
+    freshEngine();
+    playMove("e2e4");
+    EXPECT_EQ(board::whiteEpFile, 4);
+    EXPECT_EQ(board::blackEpFile, NO_EP_FILE);
+    EXPECT_EQ(board::gamePly, 1);
+    playMove("g8f6");
+    EXPECT_EQ(board::whiteEpFile, 4) << "the file stays until white moves again";
+
+    setPosition("4k3/8/8/3pP3/8/8/8/4K2R w K d6");
+    Move enPassant{};
+    for (const auto& text : legalMoveTexts()) ASSERT_TRUE(text.size() >= 4);
+    ASSERT_TRUE(search::findLegalMove(4, 4, 5, 3, EMPTY, enPassant));
+    EXPECT_EQ(enPassant.enPassant, 1);
+    EXPECT_EQ(enPassant.captured, EMPTY);
+    const HashKey key = board::currentKey;
+    board::makeMove(enPassant);
+    EXPECT_EQ(enPassant.captured, BLACK_PAWN);
+    EXPECT_EQ(board::Board[4][3], EMPTY);
+    board::unmakeMove(enPassant);
+    board::currentKey = key;
+    EXPECT_EQ(board::Board[4][3], BLACK_PAWN);
+    EXPECT_EQ(board::Board[5][3], EMPTY);
+
+    Move castle{};
+    ASSERT_TRUE(search::findLegalMove(0, 4, 0, 6, EMPTY, castle));
+    board::makeMove(castle);
+    EXPECT_EQ(board::whiteCastling, 4);
+    EXPECT_EQ(board::Board[0][5], WHITE_ROOK);
+    EXPECT_EQ(board::Board[0][7], EMPTY);
+    EXPECT_EQ(board::currentKey, board::computeKey());
+    board::unmakeMove(castle);
+    EXPECT_NE(board::currentKey, board::computeKey()) << "unmake leaves the key to the caller";
+    board::currentKey = key;
+    EXPECT_EQ(board::whiteCastling, 1);
+    EXPECT_EQ(board::Board[0][7], WHITE_ROOK);
+
+    // A pawn taking a rook while promoting: one officer fewer, none more.
+    setPosition("1r2k3/P7/8/8/8/8/8/4K3 w - -");
+    const int before = board::nonPawnPieceCount;
+    Move promotion{};
+    ASSERT_TRUE(search::findLegalMove(6, 0, 7, 1, WHITE_QUEEN, promotion));
+    search::playGameMove(promotion);
+    EXPECT_EQ(board::Board[7][1], WHITE_QUEEN);
+    EXPECT_EQ(board::nonPawnPieceCount, before - 1);
+    EXPECT_TRUE(board::positionIsConsistent());
+}
+
+TEST(Attacks, KingsPawnsSlidersKnightsAndCastling) {
+    freshEngine();
+    struct Case {
+        const char* fen;
+        bool whiteAttacked;
+        bool blackAttacked;
+    };
+    const Case cases[] = {
+        {"8/8/8/3p4/4K3/8/8/k7 w - -", true, false},    // black pawn d5 hits e4
+        {"8/8/8/8/4K3/3p4/8/k7 w - -", false, false},   // black pawn d3 does not
+        {"k7/8/8/4k3/3P4/8/8/K7 w - -", false, true},   // white pawn d4 hits e5 (first black king found)
+        {"8/8/8/8/8/8/3k4/3K4 w - -", true, true},      // neighbouring kings
+        {"4r1k1/8/8/8/4P3/8/8/4K3 w - -", false, false},  // rook behind a pawn
+        {"6k1/8/8/8/8/5n2/8/4K3 w - -", true, false},   // knight jump
+        {"6k1/8/8/8/8/5N2/8/4K3 w - -", false, false},  // own knight
+        {"6k1/8/8/8/8/8/8/8 w - -", false, false},      // no white king at all
+    };
+    for (const Case& example : cases) {
+        setPosition(example.fen);
+        EXPECT_EQ(board::whiteKingAttacked(), example.whiteAttacked) << example.fen;
+        EXPECT_EQ(board::blackKingAttacked(), example.blackAttacked) << example.fen;
+    }
+    auto castles = [](const char* fen, const char* move) {
+        setPosition(fen);
+        for (const auto& text : legalMoveTexts())
+            if (text == move) return true;
+        return false;
+    };
+    EXPECT_FALSE(castles("4k3/8/8/8/8/8/6b1/4K2R w K -", "e1g1")) << "f1 attacked";
+    EXPECT_TRUE(castles("4k3/8/8/8/8/8/b7/R3K3 w Q -", "e1c1")) << "only b1 attacked";
+    EXPECT_FALSE(castles("4k3/4r3/8/8/8/8/8/4K2R w K -", "e1g1")) << "in check";
+    EXPECT_FALSE(castles("4k3/8/8/8/8/8/8/4K1R1 w K -", "e1g1")) << "no rook on h1";
+}
+
+TEST(Keys, TransposedOrdersAgreeAndStateMatters) {
+    freshEngine();
+    playMove("g1f3");
+    playMove("g8f6");
+    playMove("b1c3");
+    const HashKey first = board::currentKey;
+    freshEngine();
+    playMove("b1c3");
+    playMove("g8f6");
+    playMove("g1f3");
+    EXPECT_EQ(board::currentKey, first);
+
+    setPosition("4k3/8/8/8/8/8/8/4K3 w - -");
+    const HashKey whiteToMove = board::currentKey;
+    setPosition("4k3/8/8/8/8/8/8/4K3 b - -");
+    EXPECT_NE(board::currentKey, whiteToMove);
+
+    // The generator gives 15 bits and repeats for a seed.
+    board::seedRandom(7);
+    const int a = board::random15();
+    board::seedRandom(7);
+    EXPECT_EQ(board::random15(), a);
+    for (int draw = 0; draw < 10000; ++draw) {
+        const int value = board::random15();
+        ASSERT_GE(value, 0);
+        ASSERT_LE(value, board::RANDOM_MAX);
+    }
+}
+
+TEST(Repetition, RootNeedsThreeTreeNeedsTwo) {
+    freshEngine();
+    const char* dance[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    for (const char* move : dance) playMove(move);
+    EXPECT_EQ(board::gamePly, 4);
+    EXPECT_EQ(board::halfMoveClock, 4);
+    movegen::searchPly = 0;
+    EXPECT_FALSE(board::isRepetition());
+    movegen::searchPly = 1;
+    EXPECT_TRUE(board::isRepetition());
+    movegen::searchPly = 0;
+    for (const char* move : dance) playMove(move);
+    EXPECT_TRUE(board::isRepetition());
+    playMove("e2e4");
+    EXPECT_FALSE(board::isRepetition()) << "a pawn move closes the window";
+}

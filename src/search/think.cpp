@@ -68,8 +68,9 @@ bool firstLegalMove(Move& move) {
     movegen::moveCount[ply] = 0;
     movegen::generateMoves();
     for (int index = 0; index < movegen::moveCount[ply]; ++index) {
-        Move candidate = movegen::MoveList[ply][index];
-        if (isLegalMove(candidate)) {
+        const Move& candidate = movegen::MoveList[ply][index];
+        Move trial = candidate;
+        if (isLegalMove(trial)) {
             move = candidate;
             return true;
         }
@@ -82,9 +83,11 @@ bool findLegalMove(int fromRow, int fromCol, int toRow, int toCol, PieceCode pro
     movegen::moveCount[ply] = 0;
     movegen::generateMoves();
     for (int index = 0; index < movegen::moveCount[ply]; ++index) {
-        Move candidate = movegen::MoveList[ply][index];
+        const Move& candidate = movegen::MoveList[ply][index];
+        // Tried on a copy: making a move writes into its record.
+        Move trial = candidate;
         if (candidate.fromRow == fromRow && candidate.fromCol == fromCol && candidate.toRow == toRow &&
-            candidate.toCol == toCol && candidate.promotion == promotion && isLegalMove(candidate)) {
+            candidate.toCol == toCol && candidate.promotion == promotion && isLegalMove(trial)) {
             move = candidate;
             return true;
         }

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the engine, its tests and benchmarks in the release and the sanitizer
+# configurations, and runs every test in both.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+for preset in release sanitize; do
+  cmake --preset "$preset"
+  cmake --build --preset "$preset"
+  ctest --preset "$preset" -j2
+done
