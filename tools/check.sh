@@ -3,6 +3,7 @@
 # configurations, and runs every test in both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./tools/setup.sh
 for preset in release sanitize; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"

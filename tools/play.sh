@@ -3,6 +3,7 @@
 # from the current directory).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+./tools/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release >/dev/null
 exec ./build/release/morvelline
