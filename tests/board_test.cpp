@@ -240,3 +240,31 @@ TEST(Repetition, RootNeedsThreeTreeNeedsTwo) {
     playMove("e2e4");
     EXPECT_FALSE(board::isRepetition()) << "a pawn move closes the window";
 }
+
+namespace {
+
+TEST(Generate, MoveOrderOfStartAndPromotions) {
+    freshEngine();
+    const std::vector<std::string> startOrder = {
+        "b1c3", "b1a3", "g1h3", "g1f3", "a2a3", "a2a4", "b2b3", "b2b4", "c2c3", "c2c4",
+        "d2d3", "d2d4", "e2e3", "e2e4", "f2f3", "f2f4", "g2g3", "g2g4", "h2h3", "h2h4"};
+    movegen::generateMoves();
+    std::vector<std::string> generated;
+    for (int index = 0; index < movegen::moveCount[movegen::searchPly]; ++index) {
+        const Move& move = movegen::MoveList[movegen::searchPly][index];
+        EXPECT_EQ(move.score, 0) << moveText(move);
+        generated.push_back(moveText(move));
+    }
+    EXPECT_EQ(generated, startOrder);
+
+    // Pushes before captures, each with queen, rook, bishop, knight in turn.
+    setPosition("r3k3/1P6/8/8/8/8/8/4K3 w - -");
+    const std::vector<std::string> pawnMoves = {"b7b8q", "b7b8r", "b7b8b", "b7b8n",
+                                                "b7a8q", "b7a8r", "b7a8b", "b7a8n"};
+    std::vector<std::string> promotions;
+    for (const std::string& text : legalMoveTexts())
+        if (text.rfind("b7", 0) == 0) promotions.push_back(text);
+    EXPECT_EQ(promotions, pawnMoves);
+}
+
+}  // namespace
