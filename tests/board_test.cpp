@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <random>
 #include <sstream>
 
@@ -89,10 +90,13 @@ TEST(MakeMove, RestoresEverythingOnRandomGames) {
             const int pieces = board::nonPawnPieceCount, gamePly = board::gamePly;
             const Color side = board::sideToMove;
             const HashKey key = board::currentKey;
+            const bool inCheck = board::isKingAttacked(board::opponentOf(side));
             for (int index = 0; index < movegen::moveCount[0]; ++index) {
                 Move move = movegen::MoveList[0][index];
                 board::makeMove(move);
                 ASSERT_EQ(board::currentKey, board::computeKey());
+                ASSERT_TRUE(board::positionIsConsistent()) << "king squares followed";
+                ASSERT_EQ(board::isLegalAfterMake(move, inCheck), board::isLegalAfterMake(move));
                 ASSERT_EQ(board::GameHistory[board::gamePly], board::currentKey);
                 board::unmakeMove(move);
                 board::currentKey = key;
@@ -195,6 +199,45 @@ TEST(Attacks, KingsPawnsSlidersKnightsAndCastling) {
     EXPECT_FALSE(castles("4k3/8/8/8/8/8/8/4K1R1 w K -", "e1g1")) << "no rook on h1";
 }
 
+// The quick legality test (mover not in check, only lines through the from-square)
+// must agree with the full one, also where kings are missing or doubled.
+TEST(Attacks, QuickLegalityAgreesWithFullTestTwoPliesDeep) {
+    freshEngine();
+    const char* const fens[] = {
+        "4k3/4r3/8/1b6/8/3N4/4B3/r3K2R w K -",   // pinned bishop and knight, rook on the back row
+        "4k3/8/8/2KPp2r/8/8/8/8 w - e6",         // en passant along the king's row
+        "3qk3/8/8/8/8/8/3P4/3K4 b - -",          // a pawn pinned on its file
+        "k7/8/8/4k3/3P4/8/8/K7 w - -",           // two black kings
+        "6k1/8/8/8/8/8/8/R7 w - -",              // no white king
+        "r3k2r/8/8/8/4Q3/8/8/R3K2R b KQkq -",    // black in check, castling everywhere
+    };
+    for (const char* fen : fens) {
+        setPosition(fen);
+        std::function<void(int)> walk = [&](int depth) {
+            const int ply = movegen::searchPly;
+            movegen::moveCount[ply] = 0;
+            movegen::generateMoves();
+            const bool inCheck = board::isKingAttacked(board::opponentOf(board::sideToMove));
+            for (int index = 0; index < movegen::moveCount[ply]; ++index) {
+                Move& move = movegen::MoveList[ply][index];
+                const HashKey key = board::currentKey;
+                board::makeMove(move);
+                EXPECT_EQ(board::isLegalAfterMake(move, inCheck), board::isLegalAfterMake(move))
+                    << fen << " " << moveText(move);
+                if (depth > 1) {
+                    ++movegen::searchPly;
+                    walk(depth - 1);
+                    --movegen::searchPly;
+                }
+                board::unmakeMove(move);
+                board::currentKey = key;
+            }
+        };
+        walk(2);
+        EXPECT_TRUE(board::positionIsConsistent()) << fen;
+    }
+}
+
 TEST(Keys, TransposedOrdersAgreeAndStateMatters) {
     freshEngine();
     playMove("g1f3");
@@ -248,6 +291,7 @@ TEST(Generate, MoveOrderOfStartAndPromotions) {
     const std::vector<std::string> startOrder = {
         "b1c3", "b1a3", "g1h3", "g1f3", "a2a3", "a2a4", "b2b3", "b2b4", "c2c3", "c2c4",
         "d2d3", "d2d4", "e2e3", "e2e4", "f2f3", "f2f4", "g2g3", "g2g4", "h2h3", "h2h4"};
+    movegen::moveCount[movegen::searchPly] = 0;  // the generator appends, as every caller knows
     movegen::generateMoves();
     std::vector<std::string> generated;
     for (int index = 0; index < movegen::moveCount[movegen::searchPly]; ++index) {

@@ -9,14 +9,15 @@
 #     --mps N            moves per period (default 40)
 #     --opponent CMD     opponent engine command (default fairymax, run by setarch -R)
 #     --engine PATH      Morvelline binary (default build/release/morvelline, built first)
+#     --dir DIR          directory the engines run in, where book.obk is read (default: the repository)
 #     --uci              run Morvelline through polyglot as a UCI engine
 #     --no-protover1     leave out -firstProtocolVersion 1 (xboard then sends protover 2)
 #     --startup-wait     only measure xboard's wait between "xboard" and the next command,
 #                        with and without -firstProtocolVersion 1, and exit
 #
 # OUTPUT_DIR (default: a new temporary directory) receives xboard.debug, games.pgn,
-# xboard.out and, with --uci, polyglot.log. The engine runs in the repository root,
-# where its book.obk lives.
+# xboard.out and, with --uci, polyglot.log. The engine runs in the repository root
+# (or --dir), where its book.obk lives.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 export PATH="$PATH:/usr/games"
@@ -29,6 +30,7 @@ mps=40
 # where address randomisation puts it; run without randomisation it has not.
 opponent="setarch $(uname -m) -R /usr/games/fairymax"
 engine=""
+rundir="$repo"
 uci=false
 protover1=true
 startup_wait=false
@@ -40,10 +42,11 @@ while [ $# -gt 0 ]; do
     --mps) mps="$2"; shift 2 ;;
     --opponent) opponent="$2"; shift 2 ;;
     --engine) engine="$2"; shift 2 ;;
+    --dir) rundir="$(cd "$2" && pwd)"; shift 2 ;;
     --uci) uci=true; shift ;;
     --no-protover1) protover1=false; shift ;;
     --startup-wait) startup_wait=true; shift ;;
-    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "unknown option: $1" >&2; exit 2 ;;
     *) out="$1"; shift ;;
   esac
@@ -82,11 +85,11 @@ display_wrapper=()
 run_xboard() {
   local debug="$1" pgn="$2" count="$3"
   shift 3
-  local first=(-fcp "$engine" -fd "$repo")
+  local first=(-fcp "$engine" -fd "$rundir")
   if $uci; then
     first+=(-fUCI -adapterCommand "polyglot -noini -log true -lf '$out/polyglot.log' -ec \"%fcp\" -ed \"%fd\"")
   fi
-  "${display_wrapper[@]}" xboard "${first[@]}" -scp "$opponent" -sd "$repo" \
+  "${display_wrapper[@]}" xboard "${first[@]}" -scp "$opponent" -sd "$rundir" \
     -matchGames "$count" -tc "$tc" -mps "$mps" -xponder -autoCallFlag true -xbuttons \
     -debug -nameOfDebugFile "$debug" -saveGameFile "$pgn" \
     -popupExitMessage false -popupMoveErrors false -saveSettingsOnExit false \

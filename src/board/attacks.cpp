@@ -1,6 +1,7 @@
 // Attack tests that start from the king's square: rays in a fixed order, then knights.
 #include "board/attacks.h"
 
+#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -28,9 +29,9 @@ struct Attackers {
     static constexpr PieceCode PAWN = WhiteKing ? BLACK_PAWN : WHITE_PAWN;
 };
 
-// The first square in row order holding the code, as an index; 64 when none.
+// The first square in row order holding the code, as an index; NO_KING_SQUARE when none.
 // Compares four squares at a time where the processor allows it.
-inline int firstSquareOf(PieceCode code) {
+int firstSquareOf(PieceCode code) {
     const PieceCode* squares = &Board[0][0];
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi32(code);
@@ -46,24 +47,114 @@ inline int firstSquareOf(PieceCode code) {
     for (int square = 0; square < BOARD_SIZE * BOARD_SIZE; ++square)
         if (squares[square] == code) return square;
 #endif
-    return BOARD_SIZE * BOARD_SIZE;
+    return NO_KING_SQUARE;
 }
+
+constexpr int SQUARE_COUNT = BOARD_SIZE * BOARD_SIZE;
+constexpr int DIRECTION_COUNT = 8;
+constexpr int LONGEST_RAY = BOARD_SIZE - 1;
+
+// The eight directions from the king, in the order the rays are tried.
+// clang-format off
+constexpr int DIRECTIONS[DIRECTION_COUNT][2] = {
+    {+1, 0}, {+1, +1}, {0, +1}, {-1, +1}, {-1, 0}, {-1, -1}, {0, -1}, {+1, -1}};
+// clang-format on
+
+// The squares a step list reaches from one square, nearest first, as flat indices.
+struct SquareList {
+    int count = 0;
+    int squares[DIRECTION_COUNT] = {};
+};
+
+struct RayTable {
+    SquareList ray[SQUARE_COUNT][DIRECTION_COUNT];
+    SquareList knight[SQUARE_COUNT];
+};
+
+// Precomputed so the attack test walks indices without bounds checks.
+constexpr RayTable buildRayTable() {
+    RayTable table{};
+    for (int square = 0; square < SQUARE_COUNT; ++square) {
+        const int row = square / BOARD_SIZE;
+        const int col = square % BOARD_SIZE;
+        for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
+            SquareList& ray = table.ray[square][direction];
+            for (int step = 1; step <= LONGEST_RAY; ++step) {
+                const int toRow = row + step * DIRECTIONS[direction][0];
+                const int toCol = col + step * DIRECTIONS[direction][1];
+                if (!onBoard(toRow, toCol)) break;
+                ray.squares[ray.count++] = toRow * BOARD_SIZE + toCol;
+            }
+        }
+        SquareList& jumps = table.knight[square];
+        for (const auto& jump : KNIGHT_JUMPS)
+            if (onBoard(row + jump[0], col + jump[1]))
+                jumps.squares[jumps.count++] = (row + jump[0]) * BOARD_SIZE + col + jump[1];
+    }
+    return table;
+}
+
+constexpr RayTable RAYS = buildRayTable();
 
 // One ray from the king: a slider at any distance, the king (and a pawn where
 // it can strike from) only on the first step.
-template <bool WhiteKing, int RowStep, int ColStep, bool PawnStrikes>
-inline bool rayAttacked(int kingRow, int kingCol) {
+template <bool WhiteKing, int Direction, bool PawnStrikes>
+inline bool rayAttacked(const PieceCode* squares, int kingSquare) {
     using A = Attackers<WhiteKing>;
-    constexpr PieceCode SLIDER = (RowStep == 0 || ColStep == 0) ? A::ROOK : A::BISHOP;
-    int row = kingRow + RowStep;
-    int col = kingCol + ColStep;
-    if (!onBoard(row, col)) return false;
-    PieceCode code = Board[row][col];
+    constexpr bool straight = DIRECTIONS[Direction][0] == 0 || DIRECTIONS[Direction][1] == 0;
+    constexpr PieceCode SLIDER = straight ? A::ROOK : A::BISHOP;
+    const SquareList& ray = RAYS.ray[kingSquare][Direction];
+    if (ray.count == 0) return false;
+    PieceCode code = squares[ray.squares[0]];
     if (code != EMPTY)
         return code == A::QUEEN || code == SLIDER || code == A::KING || (PawnStrikes && code == A::PAWN);
-    for (row += RowStep, col += ColStep; onBoard(row, col); row += RowStep, col += ColStep) {
-        code = Board[row][col];
+    for (int step = 1; step < ray.count; ++step) {
+        code = squares[ray.squares[step]];
         if (code != EMPTY) return code == A::QUEEN || code == SLIDER;
+    }
+    return false;
+}
+
+inline bool knightOn(const PieceCode* squares, int square, PieceCode knight) {
+    const SquareList& jumps = RAYS.knight[square];
+    for (int index = 0; index < jumps.count; ++index)
+        if (squares[jumps.squares[index]] == knight) return true;
+    return false;
+}
+
+// For each pair of squares on one line, the direction from the first to the
+// second; NO_DIRECTION when they share no row, column or diagonal.
+constexpr int NO_DIRECTION = -1;
+
+struct DirectionTable {
+    std::int8_t between[SQUARE_COUNT][SQUARE_COUNT];
+};
+
+constexpr DirectionTable buildDirectionTable() {
+    DirectionTable table{};
+    for (auto& row : table.between)
+        for (auto& direction : row) direction = NO_DIRECTION;
+    for (int square = 0; square < SQUARE_COUNT; ++square)
+        for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
+            const SquareList& ray = RAYS.ray[square][direction];
+            for (int step = 0; step < ray.count; ++step)
+                table.between[square][ray.squares[step]] = static_cast<std::int8_t>(direction);
+        }
+    return table;
+}
+
+constexpr DirectionTable DIRECTIONS_BETWEEN = buildDirectionTable();
+
+// Does a slider of the attacking side stand first on the ray from the king?
+template <bool WhiteKing>
+bool sliderOnRay(const PieceCode* squares, int kingSquare, int direction) {
+    using A = Attackers<WhiteKing>;
+    const bool straight = DIRECTIONS[direction][0] == 0 || DIRECTIONS[direction][1] == 0;
+    const PieceCode slider = straight ? A::ROOK : A::BISHOP;
+    const SquareList& ray = RAYS.ray[kingSquare][direction];
+    for (int step = 0; step < ray.count; ++step) {
+        const PieceCode code = squares[ray.squares[step]];
+        if (code != EMPTY) return code == A::QUEEN || code == slider;
     }
     return false;
 }
@@ -71,31 +162,28 @@ inline bool rayAttacked(int kingRow, int kingCol) {
 template <bool WhiteKing>
 bool kingAttacked() {
     using A = Attackers<WhiteKing>;
-    const int square = firstSquareOf(WhiteKing ? WHITE_KING : BLACK_KING);
-    if (square == BOARD_SIZE * BOARD_SIZE) return false;
-    const int kingRow = square / BOARD_SIZE;
-    const int kingCol = square % BOARD_SIZE;
+    constexpr PieceCode OWN_KING = WhiteKing ? WHITE_KING : BLACK_KING;
+    const PieceCode* squares = &Board[0][0];
+    int square = kingSquare[WhiteKing ? WHITE : BLACK];
+    const bool trusted = kingsAreUnique && (square == NO_KING_SQUARE || squares[square] == OWN_KING);
+    if (!trusted) square = firstSquareOf(OWN_KING);
+    if (square == NO_KING_SQUARE) return false;
     // Black pawns strike a white king from the row above, white pawns a black king from below.
-    return rayAttacked<WhiteKing, +1, 0, false>(kingRow, kingCol) ||
-           rayAttacked<WhiteKing, +1, +1, WhiteKing>(kingRow, kingCol) ||
-           rayAttacked<WhiteKing, 0, +1, false>(kingRow, kingCol) ||
-           rayAttacked<WhiteKing, -1, +1, !WhiteKing>(kingRow, kingCol) ||
-           rayAttacked<WhiteKing, -1, 0, false>(kingRow, kingCol) ||
-           rayAttacked<WhiteKing, -1, -1, !WhiteKing>(kingRow, kingCol) ||
-           rayAttacked<WhiteKing, 0, -1, false>(kingRow, kingCol) ||
-           rayAttacked<WhiteKing, +1, -1, WhiteKing>(kingRow, kingCol) ||
-           knightAttacks(kingRow, kingCol, A::KNIGHT);
+    return rayAttacked<WhiteKing, 0, false>(squares, square) ||
+           rayAttacked<WhiteKing, 1, WhiteKing>(squares, square) ||
+           rayAttacked<WhiteKing, 2, false>(squares, square) ||
+           rayAttacked<WhiteKing, 3, !WhiteKing>(squares, square) ||
+           rayAttacked<WhiteKing, 4, false>(squares, square) ||
+           rayAttacked<WhiteKing, 5, !WhiteKing>(squares, square) ||
+           rayAttacked<WhiteKing, 6, false>(squares, square) ||
+           rayAttacked<WhiteKing, 7, WhiteKing>(squares, square) ||
+           knightOn(squares, square, A::KNIGHT);
 }
 
 }  // namespace
 
 bool knightAttacks(int row, int col, PieceCode knight) {
-    for (const auto& jump : KNIGHT_JUMPS) {
-        const int targetRow = row + jump[0];
-        const int targetCol = col + jump[1];
-        if (onBoard(targetRow, targetCol) && Board[targetRow][targetCol] == knight) return true;
-    }
-    return false;
+    return onBoard(row, col) && knightOn(&Board[0][0], row * BOARD_SIZE + col, knight);
 }
 
 bool whiteKingAttacked() { return kingAttacked<true>(); }
@@ -128,6 +216,21 @@ bool isLegalAfterMake(const Move& move) {
     }
     std::memcpy(Board, saved, sizeof Board);
     return !attacked;
+}
+
+bool isLegalAfterMake(const Move& move, bool moverWasInCheck) {
+    const Color mover = opponentOf(sideToMove);
+    const int king = kingSquare[mover];
+    const bool kingKnown = kingsAreUnique && king != NO_KING_SQUARE &&
+                           (&Board[0][0])[king] == (mover == WHITE ? WHITE_KING : BLACK_KING);
+    if (moverWasInCheck || !kingKnown || move.piece == WHITE_KING || move.piece == BLACK_KING ||
+        move.enPassant || move.castling)
+        return isLegalAfterMake(move);
+    // Out of check, a move by another piece can only open a line to the king through its from-square.
+    const int direction = DIRECTIONS_BETWEEN.between[king][move.fromRow * BOARD_SIZE + move.fromCol];
+    if (direction == NO_DIRECTION) return true;
+    return mover == WHITE ? !sliderOnRay<true>(&Board[0][0], king, direction)
+                          : !sliderOnRay<false>(&Board[0][0], king, direction);
 }
 
 }  // namespace board

@@ -16,12 +16,31 @@ inline void toggle(PieceCode code, int row, int col) {
     currentKey ^= pieceSquareKeys[code][row][col];
 }
 
-inline void toggleState() {
-    currentKey ^= sideKeys[sideToMove];
-    currentKey ^= blackEpKeys[blackEpFile];
-    currentKey ^= whiteEpKeys[whiteEpFile];
-    currentKey ^= whiteCastlingKeys[castlingKeyIndex(whiteCastling)];
-    currentKey ^= blackCastlingKeys[castlingKeyIndex(blackCastling)];
+// The state words the key covers besides the pieces, as they stood before a move.
+struct KeyedState {
+    int whiteEp;
+    int blackEp;
+    int whiteWord;
+    int blackWord;
+};
+
+inline KeyedState keyedState() { return {whiteEpFile, blackEpFile, whiteCastling, blackCastling}; }
+
+// Most moves change none of these words, so each key is swapped only when its word moved.
+inline void rekeyChangedState(const KeyedState& before) {
+    if (whiteEpFile != before.whiteEp) currentKey ^= whiteEpKeys[before.whiteEp] ^ whiteEpKeys[whiteEpFile];
+    if (blackEpFile != before.blackEp) currentKey ^= blackEpKeys[before.blackEp] ^ blackEpKeys[blackEpFile];
+    if (whiteCastling != before.whiteWord)
+        currentKey ^= whiteCastlingKeys[castlingKeyIndex(before.whiteWord)] ^
+                      whiteCastlingKeys[castlingKeyIndex(whiteCastling)];
+    if (blackCastling != before.blackWord)
+        currentKey ^= blackCastlingKeys[castlingKeyIndex(before.blackWord)] ^
+                      blackCastlingKeys[castlingKeyIndex(blackCastling)];
+}
+
+inline void followKing(PieceCode piece, int row, int col) {
+    if (piece == WHITE_KING) kingSquare[WHITE] = row * BOARD_SIZE + col;
+    else if (piece == BLACK_KING) kingSquare[BLACK] = row * BOARD_SIZE + col;
 }
 
 struct CastlingRook {
@@ -57,7 +76,7 @@ void moveCastlingRook(const Move& move) {
 }  // namespace
 
 void makeMove(Move& move) {
-    toggleState();
+    const KeyedState before = keyedState();
 
     const PieceCode mover = Board[move.fromRow][move.fromCol];
     if (mover != EMPTY) toggle(mover, move.fromRow, move.fromCol);
@@ -94,13 +113,16 @@ void makeMove(Move& move) {
         if (isBlackOfficer(move.captured)) --nonPawnPieceCount;
     }
 
-    toggleState();
+    rekeyChangedState(before);
+    currentKey ^= sideKeys[WHITE] ^ sideKeys[BLACK];
+    followKing(move.piece, move.toRow, move.toCol);
     ++gamePly;
     GameHistory[gamePly] = currentKey;
 }
 
 void unmakeMove(const Move& move) {
     Board[move.fromRow][move.fromCol] = move.piece;
+    followKing(move.piece, move.fromRow, move.fromCol);
     if (move.enPassant) {
         Board[move.fromRow][move.toCol] = move.captured;
         Board[move.toRow][move.toCol] = EMPTY;

@@ -17,11 +17,12 @@ void perft(int depth) {
     using movegen::searchPly;
     movegen::moveCount[searchPly] = 0;
     movegen::generateMoves();
+    const bool inCheck = isKingAttacked(opponentOf(sideToMove));
     for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
         Move& move = movegen::MoveList[searchPly][index];
         const HashKey savedKey = currentKey;
         makeMove(move);
-        if (isLegalAfterMake(move)) {
+        if (isLegalAfterMake(move, inCheck)) {
             ++search::nodeCount;
             if (depth > 1) {
                 ++searchPly;

@@ -16,6 +16,8 @@ int halfMoveClock = 0;
 HashKey currentKey = 0;
 HashKey GameHistory[GAME_HISTORY_SIZE];
 int gamePly = 0;
+int kingSquare[2] = {NO_KING_SQUARE, NO_KING_SQUARE};
+bool kingsAreUnique = false;
 
 namespace {
 // clang-format off
@@ -40,10 +42,39 @@ HashKey setupInitialPosition() {
     whiteEpFile = NO_EP_FILE;
     nonPawnPieceCount = START_NON_PAWN_PIECES;
     sideToMove = WHITE;
+    locateKings();
     currentKey = computeKey();
     GameHistory[0] = currentKey;
     return currentKey;
 }
+
+void locateKings() {
+    int kings[2] = {0, 0};
+    kingSquare[WHITE] = kingSquare[BLACK] = NO_KING_SQUARE;
+    // Backwards, so the square kept is the first in row order, the one a scan would find.
+    for (int square = BOARD_SIZE * BOARD_SIZE - 1; square >= 0; --square) {
+        const PieceCode code = Board[square / BOARD_SIZE][square % BOARD_SIZE];
+        if (code != WHITE_KING && code != BLACK_KING) continue;
+        const Color color = code == WHITE_KING ? WHITE : BLACK;
+        ++kings[color];
+        kingSquare[color] = square;
+    }
+    // Moves never add a king, so a side with one king keeps at most one.
+    kingsAreUnique = kings[WHITE] <= 1 && kings[BLACK] <= 1;
+}
+
+namespace {
+// While each side has at most one king, the cached square of a king on the board is its square.
+bool kingsFollowed() {
+    if (!kingsAreUnique) return true;
+    for (int square = 0; square < BOARD_SIZE * BOARD_SIZE; ++square) {
+        const PieceCode code = Board[square / BOARD_SIZE][square % BOARD_SIZE];
+        if (code == WHITE_KING && kingSquare[WHITE] != square) return false;
+        if (code == BLACK_KING && kingSquare[BLACK] != square) return false;
+    }
+    return true;
+}
+}  // namespace
 
 bool positionIsConsistent() {
     for (auto& row : Board)
@@ -54,6 +85,7 @@ bool positionIsConsistent() {
     if (whiteEpFile < 0 || whiteEpFile > NO_EP_FILE) return false;
     if (blackEpFile < 0 || blackEpFile > NO_EP_FILE) return false;
     if (gamePly < 0 || gamePly >= GAME_HISTORY_SIZE) return false;
+    if (!kingsFollowed()) return false;
     return currentKey == computeKey() && GameHistory[gamePly] == currentKey;
 }
 

@@ -26,6 +26,15 @@ extern HashKey currentKey;
 extern HashKey GameHistory[GAME_HISTORY_SIZE];
 extern int gamePly;
 
+// Where each side's king stands (indexed by Color), kept by makeMove and
+// unmakeMove so the attack test need not scan the board. Trusted only while
+// kingsAreUnique holds and the square still holds that king.
+constexpr int NO_KING_SQUARE = BOARD_SIZE * BOARD_SIZE;
+extern int kingSquare[2];
+extern bool kingsAreUnique;
+// Call after the board is set wholesale: finds the kings and whether each side has exactly one.
+void locateKings();
+
 // Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
 HashKey setupInitialPosition();
 

@@ -83,6 +83,7 @@ void parseCastling(const char* castling, LoadedPosition& position) {
 void installPosition(const LoadedPosition& position) {
     std::memcpy(board::Board, position.board, sizeof board::Board);
     board::sideToMove = position.side;
+    board::locateKings();
     board::whiteCastling = position.whiteCastling;
     board::blackCastling = position.blackCastling;
     board::nonPawnPieceCount = position.nonPawnPieces;

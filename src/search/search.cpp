@@ -122,7 +122,7 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
 
         const HashKey savedKey = currentKey;
         board::makeMove(move);
-        if (board::isLegalAfterMake(move)) {
+        if (board::isLegalAfterMake(move, inCheck)) {
             legalFound = true;
             ++nodeCount;
             ++searchPly;
