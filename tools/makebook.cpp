@@ -1,9 +1,11 @@
 // Turns coordinate opening lines into the engine's digit book, or checks a digit book.
 // Every move is replayed through the engine so only legal lines are ever shipped.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -36,6 +38,7 @@ int convert(const char* inPath, const char* outPath) {
     std::ifstream in(inPath);
     if (!in) { std::cerr << "cannot read " << inPath << "\n"; return 1; }
     std::string text, out;
+    std::set<std::string> seen;
     int lineNumber = 0, written = 0;
     while (std::getline(in, text)) {
         ++lineNumber;
@@ -60,6 +63,11 @@ int convert(const char* inPath, const char* outPath) {
             std::cerr << inPath << ":" << lineNumber << ": line too long\n";
             return 1;
         }
+        // A repeated line would silently double its share of the book's choices.
+        if (!seen.insert(digits).second) {
+            std::cerr << inPath << ":" << lineNumber << ": repeats an earlier line\n";
+            return 1;
+        }
         out += digits + "\n";
         ++written;
     }
@@ -82,13 +90,21 @@ int check(const char* path) {
     if (content.empty() || content.back() != '\n') { std::cerr << path << ": missing final line feed\n"; return 1; }
     std::istringstream lines(content);
     std::string line;
+    std::set<std::string> seen;
     int lineNumber = 0;
+    std::size_t fewestPlies = MAX_DIGITS, mostPlies = 0;
     while (std::getline(lines, line)) {
         ++lineNumber;
         if (line.empty() || line.size() % book::DIGITS_PER_MOVE != 0 || line.size() > MAX_DIGITS) {
             std::cerr << path << ":" << lineNumber << ": malformed line\n";
             return 1;
         }
+        if (!seen.insert(line).second) {
+            std::cerr << path << ":" << lineNumber << ": repeats an earlier line\n";
+            return 1;
+        }
+        fewestPlies = std::min(fewestPlies, line.size() / book::DIGITS_PER_MOVE);
+        mostPlies = std::max(mostPlies, line.size() / book::DIGITS_PER_MOVE);
         startFromInitialPosition();
         for (std::size_t at = 0; at < line.size(); at += book::DIGITS_PER_MOVE) {
             int square[book::DIGITS_PER_MOVE];
@@ -108,7 +124,7 @@ int check(const char* path) {
         }
     }
     if (lineNumber > book::BOOK_MAX_LINES) { std::cerr << path << ": more lines than the engine loads\n"; return 1; }
-    std::cout << path << ": " << lineNumber << " lines ok\n";
+    std::cout << path << ": " << lineNumber << " lines ok, " << fewestPlies << " to " << mostPlies << " plies\n";
     return 0;
 }
 
