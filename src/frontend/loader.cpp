@@ -96,6 +96,26 @@ void installPosition(const LoadedPosition& position) {
     book::bookActive = false;
 }
 
+namespace {
+
+// A first line this long is no position; reading stops there, so an endless
+// file without a line feed (a device, say) cannot hang the engine.
+constexpr std::size_t MAX_POSITION_FILE_BYTES = 4096;
+
+// The file's first line as readLine cuts it, from at most MAX_POSITION_FILE_BYTES bytes.
+void readFirstLine(std::FILE* file, char* line, int size) {
+    char head[MAX_POSITION_FILE_BYTES];
+    const std::size_t length = std::fread(head, 1, sizeof head, file);
+    line[0] = '\0';
+    if (length == 0) return;
+    std::FILE* text = fmemopen(head, length, "r");
+    if (text == nullptr) return;
+    readLine(line, size, text);
+    std::fclose(text);
+}
+
+}  // namespace
+
 void loadPosition(const char* argument) {
     if (std::strcmp(argument, "init") == 0) {
         newGame();
@@ -108,7 +128,7 @@ void loadPosition(const char* argument) {
         return;
     }
     char line[POSITION_LINE_SIZE];
-    readLine(line, POSITION_LINE_SIZE, file);
+    readFirstLine(file, line, POSITION_LINE_SIZE);
     std::fclose(file);
 
     const Words fields = splitWords(line);

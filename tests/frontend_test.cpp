@@ -1,0 +1,466 @@
+// Front end: console transcripts over pipes, line reading and polling, move text, position loading.
+#include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "board/keys.h"
+#include "board/perft.h"
+#include "board/position.h"
+#include "book/book.h"
+#include "eval/evaluate.h"
+#include "frontend/console.h"
+#include "frontend/input.h"
+#include "frontend/loader.h"
+#include "frontend/movetext.h"
+#include "search/pv.h"
+#include "engine_process.h"
+#include "test_support.h"
+
+using namespace testing_support;
+using frontend::LineEnd;
+
+namespace {
+
+const std::vector<std::string> START_PICTURE = {
+    " r n b q k b n r", " p p p p p p p p", " . . . . . . . .", " . . . . . . . .", " . . . . . . . .",
+    " . . . . . . . .", " P P P P P P P P", " R N B Q K B N R", ""};
+const std::regex HASH_LINE(R"(Hashvalue: (-?\d+) \(CurrentHash:(-?\d+)\))");
+
+// Feeds a whole session, closes standard input and collects everything printed until the program ends.
+std::vector<std::string> session(const std::string& directory, const std::vector<std::string>& input) {
+    EngineProcess engine(directory);
+    for (const std::string& line : input) EXPECT_TRUE(engine.writeLine(line)) << line;
+    engine.closeInput();
+    std::vector<std::string> output;
+    while (std::optional<std::string> line = engine.readLine(std::chrono::seconds(60))) output.push_back(*line);
+    const std::optional<int> status = engine.waitExit(std::chrono::seconds(10));
+    EXPECT_TRUE(status && WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << "the program did not end cleanly";
+    return output;
+}
+
+constexpr const char* PIECE_LETTERS = "pkqbnr.RNBQKP";
+
+// Everything a rejected line must leave as it was, as text so that a difference reads plainly.
+std::string snapshot() {
+    std::ostringstream text;
+    for (int row = LAST_ROW; row >= FIRST_ROW; --row) {
+        for (int col = FIRST_COL; col <= LAST_COL; ++col) {
+            const PieceCode code = board::Board[row][col];
+            text << (code >= 0 && code < PIECE_CODE_COUNT ? PIECE_LETTERS[code] : '?');
+        }
+        text << '/';
+    }
+    text << " side " << int{board::sideToMove} << " castling " << board::whiteCastling << ' ' << board::blackCastling
+         << " ep " << board::whiteEpFile << ' ' << board::blackEpFile << " pieces " << board::nonPawnPieceCount
+         << " clock " << board::halfMoveClock << " book '" << book::gameMoveText << "' keys";
+    for (int ply = 0; ply <= board::gamePly; ++ply) text << ' ' << board::GameHistory[ply];
+    text << " current " << board::currentKey;
+    return text.str();
+}
+
+std::string printed(const std::function<void()>& action) {
+    testing::internal::CaptureStdout();
+    action();
+    return testing::internal::GetCapturedStdout();
+}
+
+// Moves typed as the interface would before "go": played, never answered by a search.
+// Start-up clears the mode, so it is set after every fresh engine and cleared when the test ends.
+void quietEngine() {
+    freshEngine();
+    frontend::xboardMode = true;
+    frontend::enginePlays = false;
+}
+struct NoAnswer {
+    ~NoAnswer() { frontend::xboardMode = false; }
+};
+
+PieceCode at(const char* square) { return board::Board[square[1] - '1'][square[0] - 'a']; }
+
+PieceCode codeOf(char letter) { return static_cast<PieceCode>(std::strchr(PIECE_LETTERS, letter) - PIECE_LETTERS); }
+
+struct Pipe {
+    int readEnd = -1;
+    int writeEnd = -1;
+    Pipe() {
+        int ends[2];
+        if (::pipe(ends) != 0) throw std::runtime_error("pipe failed");
+        readEnd = ends[0];
+        writeEnd = ends[1];
+    }
+    ~Pipe() {
+        closeWriter();
+        ::close(readEnd);
+    }
+    void write(const std::string& text) const {
+        ASSERT_EQ(::write(writeEnd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    void closeWriter() {
+        if (writeEnd >= 0) ::close(writeEnd);
+        writeEnd = -1;
+    }
+};
+
+// A game under way: moves in the history, an en-passant file, a running clock.
+void playSomeMoves() {
+    setPosition("4k3/8/8/8/8/8/4P3/R3K3 w Q");
+    for (const char* text : {"a1a3", "e8d8", "e2e4"}) frontend::playUserMove(text);
+    board::halfMoveClock = 9;
+    ASSERT_EQ(board::gamePly, 3);
+    ASSERT_NE(board::whiteEpFile, NO_EP_FILE);
+}
+
+std::string writeFile(const TemporaryDirectory& directory, const std::string& name, const std::string& text) {
+    const std::string path = directory.path() + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+}  // namespace
+
+TEST(ConsoleTranscript, CommandsAndRefusals) {
+    TemporaryDirectory directory;
+    const std::string longWord(300, 'x');
+    const std::vector<std::string> output = session(
+        directory.path(), {"board", "eval\r", "perft 3", "hello", "e3e4", "perft", "perft 31", "perft x", "Board",
+                           longWord, "   board   ignored words", "quit", "eval"});
+    std::vector<std::string> expected = START_PICTURE;
+    expected.insert(expected.end(), {"Value: 0", "9322 mosse in MS millisecondi", "Error (unknown command): hello",
+                                     "Illegal move: e3e4", "Error (perft needs a depth): perft",
+                                     "Error (perft depth must be 0 to 30): perft 31", "0 mosse in MS millisecondi",
+                                     "Error (unknown command): Board",
+                                     "Error (unknown command): " + std::string(frontend::LINE_BUFFER_SIZE - 1, 'x')});
+    expected.insert(expected.end(), START_PICTURE.begin(), START_PICTURE.end());
+    expected.push_back("Morvelline e' stato interrotto");
+    ASSERT_EQ(output.size(), expected.size());
+    // The first line is the first command's answer: no banner, no prompt. Times vary, nothing else does.
+    const std::regex milliseconds(R"( mosse in \d+ millisecondi)");
+    for (std::size_t index = 0; index < expected.size(); ++index)
+        EXPECT_EQ(std::regex_replace(output[index], milliseconds, " mosse in MS millisecondi"), expected[index])
+            << "line " << index;
+}
+
+TEST(ConsoleTranscript, EndsAtQuitAndAtEndOfInput) {
+    TemporaryDirectory directory;
+    {
+        EngineProcess engine(directory.path());
+        ASSERT_TRUE(engine.writeLine("quit"));
+        EXPECT_EQ(engine.readLine(std::chrono::seconds(30)), "Morvelline e' stato interrotto");
+        // Input is still open: the program must end by itself.
+        const std::optional<int> status = engine.waitExit(std::chrono::seconds(10));
+        EXPECT_TRUE(status && WIFEXITED(*status));
+    }
+    EXPECT_TRUE(session(directory.path(), {}).empty());
+    EXPECT_EQ(session(directory.path(), {"eval"}), std::vector<std::string>{"Value: 0"});
+}
+
+TEST(ConsoleTranscript, HashKeysAgreeAfterPerftAndLoads) {
+    TemporaryDirectory directory;
+    writeFile(directory, "castles.fen", "r3k2r/8/8/8/8/8/8/R3K2R b Kq\n");
+    const std::vector<std::string> output =
+        session(directory.path(), {"hash", "perft 3", "hash", "load castles.fen", "hash", "load init", "hash",
+                                   "load missing.fen", "hash"});
+    ASSERT_EQ(output.size(), 7u);
+    EXPECT_EQ(output[5], "Il file non esiste");
+    std::vector<std::string> keys;
+    for (std::size_t index : {0u, 2u, 3u, 4u, 6u}) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(output[index], match, HASH_LINE)) << output[index];
+        EXPECT_EQ(match[1], match[2]) << output[index];
+        keys.push_back(match[1].str());
+    }
+    EXPECT_EQ(keys[0], keys[1]);  // perft leaves the position as it found it
+    EXPECT_NE(keys[2], keys[0]);
+    EXPECT_EQ(keys[3], keys[0]);  // a new game: same keys within one run
+    EXPECT_EQ(keys[4], keys[0]);  // a missing file changes nothing
+}
+
+TEST(ConsoleTranscript, BookAnswersATypedMove) {
+    const std::vector<std::string> output = session(MORVELLINE_SOURCE_DIR, {"e2e4", "quit"});
+    ASSERT_EQ(output.size(), 2u);
+    ASSERT_TRUE(std::regex_match(output[0], std::regex("move [a-h][1-8][a-h][1-8]  "))) << "'" << output[0] << "'";
+    RulesGame game;
+    game.play("e2e4");
+    EXPECT_TRUE(game.isLegal(output[0].substr(5, 4))) << output[0];
+}
+
+TEST(ReadLine, CutsLongLinesAndKeepsOnlyLoneCarriageReturns) {
+    struct Case {
+        std::string input;
+        int size;
+        std::vector<std::pair<std::string, LineEnd>> lines;
+    };
+    const Case cases[] = {
+        {std::string(300, 'x') + "\nnext\n", frontend::LINE_BUFFER_SIZE,
+         {{std::string(255, 'x'), LineEnd::LINE_FEED}, {"next", LineEnd::LINE_FEED}}},
+        {std::string(5000, 'y') + "\nok\n", frontend::LINE_BUFFER_SIZE,
+         {{std::string(255, 'y'), LineEnd::LINE_FEED}, {"ok", LineEnd::LINE_FEED}}},
+        {"e2e4\r\nquit\r\n", frontend::LINE_BUFFER_SIZE, {{"e2e4", LineEnd::LINE_FEED}, {"quit", LineEnd::LINE_FEED}}},
+        {"a\rb\n\r\r\n", frontend::LINE_BUFFER_SIZE, {{"a\rb", LineEnd::LINE_FEED}, {"\r", LineEnd::LINE_FEED}}},
+        {"\n\ntail", frontend::LINE_BUFFER_SIZE,
+         {{"", LineEnd::LINE_FEED}, {"", LineEnd::LINE_FEED}, {"tail", LineEnd::STREAM_END_AFTER_TEXT}}},
+        {"x\r", frontend::LINE_BUFFER_SIZE, {{"x\r", LineEnd::STREAM_END_AFTER_TEXT}}},
+        {"abcdef\nxy", 4, {{"abc", LineEnd::LINE_FEED}, {"xy", LineEnd::STREAM_END_AFTER_TEXT}}},
+    };
+    for (const Case& test : cases) {
+        // The same lines from our descriptor reader and from a C stream (the book and position files).
+        Pipe pipe;
+        pipe.write(test.input);
+        pipe.closeWriter();
+        frontend::LineReader reader{};
+        frontend::attachReader(reader, pipe.readEnd);
+        std::FILE* file = std::tmpfile();
+        ASSERT_NE(file, nullptr);
+        std::fwrite(test.input.data(), 1, test.input.size(), file);
+        std::rewind(file);
+        std::vector<std::pair<std::string, LineEnd>> expected = test.lines;
+        expected.insert(expected.end(), 2, {"", LineEnd::STREAM_END});
+        for (const auto& [text, end] : expected) {
+            std::vector<char> buffer(static_cast<std::size_t>(test.size), '#');
+            EXPECT_EQ(frontend::readLine(buffer.data(), test.size, reader), end);
+            EXPECT_EQ(std::string(buffer.data()), text);
+            std::fill(buffer.begin(), buffer.end(), '#');
+            EXPECT_EQ(frontend::readLine(buffer.data(), test.size, file), end);
+            EXPECT_EQ(std::string(buffer.data()), text);
+        }
+        std::fclose(file);
+    }
+}
+
+TEST(InputPolling, CountsWhatWaitsWithoutReadingIt) {
+    Pipe pipe;
+    frontend::LineReader reader{};
+    frontend::attachReader(reader, pipe.readEnd);
+    char line[frontend::LINE_BUFFER_SIZE];
+    EXPECT_EQ(frontend::inputAvailable(reader), 0u);
+    EXPECT_FALSE(frontend::lineWaiting(reader));
+    pipe.write("new\n");
+    EXPECT_EQ(frontend::inputAvailable(reader), 4u);
+    EXPECT_EQ(frontend::inputAvailable(reader), 4u);  // polling took nothing
+    frontend::readLine(line, sizeof line, reader);
+    EXPECT_STREQ(line, "new");
+    EXPECT_EQ(frontend::inputAvailable(reader), 0u);
+
+    pipe.write("go");
+    EXPECT_NE(frontend::inputAvailable(reader), 0u);
+    EXPECT_FALSE(frontend::lineWaiting(reader));  // half a line is not a command yet
+    pipe.write("\nstop\n");
+    EXPECT_TRUE(frontend::lineWaiting(reader));
+    frontend::readLine(line, sizeof line, reader);
+    EXPECT_STREQ(line, "go");
+    // "stop" now sits in the reader's buffer, not in the pipe; it must still count.
+    int inPipe = -1;
+    ASSERT_EQ(::ioctl(pipe.readEnd, FIONREAD, &inPipe), 0);
+    EXPECT_EQ(inPipe, 0);
+    EXPECT_EQ(frontend::inputAvailable(reader), 5u);
+    EXPECT_TRUE(frontend::lineWaiting(reader));
+    frontend::readLine(line, sizeof line, reader);
+    EXPECT_STREQ(line, "stop");
+    EXPECT_EQ(frontend::inputAvailable(reader), 0u);
+
+    pipe.closeWriter();  // a vanished interface must stop a search
+    EXPECT_NE(frontend::inputAvailable(reader), 0u);
+    EXPECT_TRUE(frontend::lineWaiting(reader));
+    EXPECT_EQ(frontend::readLine(line, sizeof line, reader), LineEnd::STREAM_END);
+    EXPECT_NE(frontend::inputAvailable(reader), 0u);
+}
+
+TEST(MoveText, ReplyIsSixCharactersWithPromotionLetter) {
+    const struct {
+        const char* squares;
+        PieceCode promotion;
+        const char* reply;
+    } cases[] = {
+        {"e2e4", EMPTY, "e2e4  "},         {"e7e8", WHITE_QUEEN, "e7e8q "}, {"e2e1", BLACK_QUEEN, "e2e1q "},
+        {"a7a8", WHITE_ROOK, "a7a8r "},    {"h2h1", BLACK_BISHOP, "h2h1b "}, {"b7a8", WHITE_KNIGHT, "b7a8n "},
+        {"a2a1", BLACK_PAWN, "a2a1  "},    {"e1g1", WHITE_KING, "e1g1  "},
+    };
+    for (const auto& test : cases) {
+        Move move{};
+        move.fromCol = static_cast<std::int16_t>(test.squares[0] - 'a');
+        move.fromRow = static_cast<std::int16_t>(test.squares[1] - '1');
+        move.toCol = static_cast<std::int16_t>(test.squares[2] - 'a');
+        move.toRow = static_cast<std::int16_t>(test.squares[3] - '1');
+        move.promotion = test.promotion;
+        char reply[frontend::REPLY_BUFFER_SIZE];
+        std::memset(reply, '#', sizeof reply);
+        frontend::moveReplyText(move, reply);
+        EXPECT_EQ(std::string(reply), test.reply);
+    }
+}
+
+TEST(MoveText, TypedMovesArePlayedAsWritten) {
+    const struct {
+        const char* fen;
+        const char* text;
+        const char* squares;  // square=piece after the move, "." for empty
+        int whiteCastling, blackCastling, halfMoves;  // castling shifts the word up: 3 becomes 12
+    } cases[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "e2e4", "e4=P e2=.", 3, 3, 0},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "g1f3", "f3=N g1=.", 3, 3, 1},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq", "e1g1", "g1=K f1=R h1=. e1=.", 12, 3, 1},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq", "e1c1", "c1=K d1=R a1=. e1=.", 12, 3, 1},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq", "e8g8", "g8=k f8=r h8=. e8=.", 3, 12, 1},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq", "e8d8", "d8=k e8=. a8=r", 3, 0, 1},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq", "h8h5", "h5=r h8=.", 3, 2, 1},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq", "a1a8", "a8=R a1=.", 1, 3, 0},
+        {"4k3/8/8/8/8/8/8/4R2K w -", "e1g1", "g1=R e1=. h1=K f1=.", 0, 0, 1},  // a rook on e1 does not castle
+        {"4k3/P7/8/8/8/8/8/4K3 w -", "a7a8q", "a8=Q a7=.", 0, 0, 0},
+        {"4k3/P7/8/8/8/8/8/4K3 w -", "a7a8n", "a8=N", 0, 0, 0},
+        {"4k3/P7/8/8/8/8/8/4K3 w -", "a7a8", "a8=P", 0, 0, 0},
+        {"4k3/P7/8/8/8/8/8/4K3 w -", "a7a8Q", "a8=P", 0, 0, 0},
+        {"4k3/8/8/8/8/8/p7/4K3 b -", "a2a1r", "a1=r a2=.", 0, 0, 0},
+        {"4k3/8/8/8/8/8/p7/4K3 b -", "a2a1b", "a1=b", 0, 0, 0},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "d6=P d5=. e5=.", 0, 0, 0},
+        {"4k3/8/8/8/3Pp3/8/8/4K3 b - d3", "e4d3", "d3=p d4=. e4=.", 0, 0, 0},
+        {"4k3/8/8/3p4/4P3/8/8/4K3 w -", "e4d5xyz", "d5=P e4=.", 0, 0, 0},
+        {"4k3/8/8/4K3/8/8/8/8 w -", "e5g5", "g5=K e5=.", 0, 0, 1},  // castling-shaped, no rook: the key must hold
+    };
+    const NoAnswer quiet;
+    for (const auto& test : cases) {
+        quietEngine();
+        setPosition(test.fen);
+        board::halfMoveClock = 7;
+        const Color mover = board::sideToMove;
+        EXPECT_EQ(printed([&] { frontend::playUserMove(test.text); }), "") << test.text;
+        for (const char* cursor = test.squares;; cursor += 5) {
+            EXPECT_EQ(at(cursor), codeOf(cursor[3])) << test.fen << " " << test.text << " " << cursor;
+            if (cursor[4] == '\0') break;
+        }
+        EXPECT_EQ(board::whiteCastling, test.whiteCastling) << test.text;
+        EXPECT_EQ(board::blackCastling, test.blackCastling) << test.text;
+        EXPECT_EQ(board::halfMoveClock, test.halfMoves ? 8 : 0) << test.text;
+        EXPECT_NE(board::sideToMove, mover);
+        EXPECT_EQ(board::gamePly, 1);
+        EXPECT_EQ(board::currentKey, board::computeKey()) << test.text;
+        EXPECT_TRUE(board::positionIsConsistent()) << test.text;
+    }
+    // While the book is on, the move's digits are written before it is made.
+    quietEngine();
+    frontend::playUserMove("e2e4");
+    EXPECT_STREQ(book::gameMoveText, "1434");
+}
+
+TEST(MoveText, EveryLegalMoveTypedMatchesTheGenerator) {
+    const char* const positions[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
+        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - -",
+        "8/8/8/2k5/2pP4/8/B7/4K3 b - d3",
+        "r3k2r/8/8/8/8/8/8/R3K2R b KQkq -",
+    };
+    const NoAnswer quiet;
+    for (const char* fen : positions) {
+        quietEngine();
+        setPosition(fen);
+        for (const std::string& text : legalMoveTexts()) {
+            setPosition(fen);
+            playMove(text);
+            const std::string generated = snapshot();
+            setPosition(fen);
+            frontend::playUserMove(text.c_str());
+            EXPECT_EQ(snapshot(), generated) << fen << " " << text;
+        }
+    }
+}
+
+TEST(MoveText, MalformedTextLeavesThePositionUntouched) {
+    // Move-shaped text off the board or from an empty square, then text that names no move.
+    const char* const unplayable[] = {"e9e4", "i2i4", "e0e1", "E7E5", "e3e5", "d4d5q"};
+    const char* const notMoves[] = {"e2", "e7e", "e7-e5", "7e5e", ""};
+    const NoAnswer quiet;
+    quietEngine();
+    frontend::playUserMove("e2e4");  // an en-passant file, a book text and a ply to keep
+    const std::string before = snapshot();
+    const auto refused = [&](const char* text, const std::string& reply) {
+        EXPECT_EQ(printed([&] { frontend::playUserMove(text); }), reply + text + "\n");
+        EXPECT_EQ(snapshot(), before) << text;
+    };
+    for (const char* text : unplayable) refused(text, "Illegal move: ");
+    for (const char* text : notMoves) refused(text, "Error (unknown command): ");
+}
+
+TEST(Loader, FileSetsTheGameStartAndBadLinesChangeNothing) {
+    TemporaryDirectory directory;
+    const NoAnswer quiet;
+    quietEngine();
+    const std::string start = snapshot();
+    const auto load = [&](const std::string& line) {
+        const std::string path = writeFile(directory, "position.fen", line);
+        return printed([&] { frontend::loadPosition(path.c_str()); });
+    };
+
+    // The start position from a file is a new game's position, with the book off.
+    playSomeMoves();
+    EXPECT_EQ(load("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1\n"), "");
+    EXPECT_EQ(snapshot(), start);
+    EXPECT_EQ(board::nonPawnPieceCount, 14);
+    EXPECT_FALSE(book::bookActive);
+
+    const struct {
+        const char* line;
+        Color side;
+        int whiteCastling, blackCastling, nonPawnPieces;
+    } good[] = {
+        {"r3k2r/8/8/8/8/8/8/R3K2R b Kq\n", BLACK, 1, 2, 4},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w\r\n", WHITE, 0, 0, 4},  // no castling field: no rights
+        {"r3k2r/8/8/8/8/8/8/R3K2R  white  -", WHITE, 0, 0, 4},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w Xk?Q", WHITE, 2, 1, 4},
+        {"r3k2rx/8/8/8/8/8/8/R3K2R9 b -", BLACK, 0, 0, 4},  // other characters are skipped
+        {"8/8/8/8/8/8/8/8 w -", WHITE, 0, 0, 0},            // no king at all
+        {"Pp5k/8/8/8/8/8/8/K5pP w -", WHITE, 0, 0, 0},      // pawns on the back ranks
+        {"k6k/8/8/3q4/8/8/8/K6K b -", BLACK, 0, 0, 1},      // two kings each
+    };
+    for (const auto& test : good) {
+        playSomeMoves();  // the load must still start the game afresh
+        EXPECT_EQ(load(test.line), "") << test.line;
+        EXPECT_EQ(board::sideToMove, test.side) << test.line;
+        EXPECT_EQ(board::whiteCastling, test.whiteCastling) << test.line;
+        EXPECT_EQ(board::blackCastling, test.blackCastling) << test.line;
+        EXPECT_EQ(board::nonPawnPieceCount, test.nonPawnPieces) << test.line;
+        EXPECT_EQ(board::whiteEpFile, NO_EP_FILE);
+        EXPECT_EQ(board::blackEpFile, NO_EP_FILE);
+        EXPECT_EQ(board::gamePly, 0);
+        EXPECT_EQ(board::halfMoveClock, 0);
+        EXPECT_EQ(board::currentKey, board::computeKey()) << test.line;
+        EXPECT_EQ(board::GameHistory[0], board::currentKey);
+        // Whatever loads must also survive the commands that read it.
+        eval::evaluate();
+        search::nodeCount = 0;
+        board::perft(2);
+        EXPECT_EQ(board::currentKey, board::computeKey()) << test.line;
+    }
+    EXPECT_EQ(at("a8"), BLACK_KING);
+    EXPECT_EQ(at("d5"), BLACK_QUEEN);
+
+    playSomeMoves();
+    const std::string before = snapshot();
+    const char* const bad[] = {
+        "8/8/8/8/8/8/8 w -",       "8/8/8/8/8/8/8/8/8 w -",   "7/8/8/8/8/8/8/8 w -", "ppppppppp/8/8/8/8/8/8/8 w",
+        "44/8/8/8/8/8/8/8/ w",     "9/8/8/8/8/8/8/8 w",       "8/8/8/8/8/8/8/8",     "4k3/8/8/8/8/8/8/4K3\n b",
+        "",
+    };
+    for (const char* line : bad) {
+        EXPECT_EQ(load(line).rfind("Position not loaded: ", 0), 0u) << line;
+        EXPECT_EQ(snapshot(), before) << line;
+    }
+    EXPECT_EQ(printed([&] { frontend::loadPosition((directory.path() + "/absent.fen").c_str()); }),
+              "Il file non esiste\n");
+    EXPECT_EQ(snapshot(), before);
+
+    // "init" is a new game: start position, counters cleared, book back on.
+    frontend::loadPosition("init");
+    EXPECT_EQ(snapshot(), start);
+    EXPECT_TRUE(book::bookActive);
+}
