@@ -37,13 +37,20 @@ constexpr int FEN_CASTLING = 2;
 constexpr int FEN_EN_PASSANT = 3;
 constexpr int FEN_HALF_MOVES = 4;
 constexpr int FEN_FIELDS = 6;
+// Past the fifty-move limit every count behaves alike; the search adds a ply per node to it.
+constexpr long long MAX_HALF_MOVE_CLOCK = 1000;
+constexpr unsigned CLOCK_CHECK_MASK = 64 - 1;
+// "position startpos moves ..." grows by five or six characters a ply: room for the longest
+// game the history table takes, where the console's 256 would cut a game after 23 moves.
+constexpr int UCI_LINE_SIZE = 8192;
 
 bool ownBook = true;
 bool quitRequested = false;
 bool stopRequested = false;
 long long nodeLimit = 0;
+unsigned interruptCalls = 0;
 // A line that arrived during a search and is obeyed after "bestmove".
-char pendingLine[LINE_BUFFER_SIZE];
+char pendingLine[UCI_LINE_SIZE];
 bool havePendingLine = false;
 
 bool is(const char* word, const char* expected) { return word != nullptr && std::strcmp(word, expected) == 0; }
@@ -66,12 +73,12 @@ void handshake() {
 
 // Lines read while searching: answered at once or kept for afterwards.
 void takeLineDuringSearch() {
-    char line[LINE_BUFFER_SIZE];
-    if (readLine(line, LINE_BUFFER_SIZE, standardInput) == LineEnd::STREAM_END) {
+    char line[UCI_LINE_SIZE];
+    if (readLine(line, UCI_LINE_SIZE, standardInput) == LineEnd::STREAM_END) {
         quitRequested = true;
         return;
     }
-    char words[LINE_BUFFER_SIZE];
+    char words[UCI_LINE_SIZE];
     std::memcpy(words, line, sizeof words);
     const Words split = splitWords(words);
     if (split.count == 0) return;
@@ -93,6 +100,9 @@ void takeLineDuringSearch() {
 
 bool uciInterrupts() {
     if (nodeLimit > 0 && search::nodeCount >= nodeLimit) return true;
+    // The search reads the clock only at a node that starts on a multiple of 4096 nodes, and
+    // quiescence counts past many of them: short budgets were overrun by up to 100 ms.
+    if ((++interruptCalls & CLOCK_CHECK_MASK) == 0 && search::timeUp()) return true;
     while (!stopRequested && !quitRequested && lineWaiting(standardInput)) takeLineDuringSearch();
     return stopRequested || quitRequested;
 }
@@ -139,6 +149,7 @@ bool setFenPosition(const Words& words, int first, int fieldCount) {
     long long halfMoves = 0;
     if (fieldCount > FEN_HALF_MOVES && (!parseInteger(words.word[first + FEN_HALF_MOVES], halfMoves) || halfMoves < 0))
         return false;
+    if (halfMoves > MAX_HALF_MOVE_CLOCK) halfMoves = MAX_HALF_MOVE_CLOCK;
     installPosition(position);
     board::whiteEpFile = whiteEpFile;
     board::blackEpFile = blackEpFile;
@@ -183,7 +194,8 @@ bool replayMove(const char* text) {
     return true;
 }
 
-void position(const Words& words) {
+// line is the text that words were split from; lineEnd its end before the split.
+void position(const Words& words, char* line, const char* lineEnd) {
     int index = 1;
     const bool startpos = index < words.count && is(words.word[index], "startpos");
     if (startpos) {
@@ -208,11 +220,21 @@ void position(const Words& words) {
     book::loadBook();
     book::bookActive = ownBook && startpos;
     while (index < words.count && !is(words.word[index], "moves")) ++index;
-    for (++index; index < words.count; ++index) {
-        if (!replayMove(words.word[index])) {
-            info("info string illegal move %s: the moves stop before it", words.word[index]);
-            return;
+    if (index >= words.count) return;
+    // A split holds MAX_WORDS words; the moves of a long game are split again in turns.
+    Words part = words;
+    for (++index;; index = 0) {
+        for (; index < part.count; ++index) {
+            if (!replayMove(part.word[index])) {
+                info("info string illegal move %s: the moves stop before it", part.word[index]);
+                return;
+            }
         }
+        if (part.count < MAX_WORDS) return;
+        char* rest = line + (part.word[part.count - 1] - line);
+        rest += std::strlen(rest);
+        if (rest >= lineEnd) return;
+        part = splitWords(rest + 1);
     }
 }
 
@@ -331,6 +353,7 @@ int uciTimeBudget(const UciClock& clock) {
 }
 
 bool handleUciLine(char* line) {
+    const char* lineEnd = line + std::strlen(line);
     const Words words = splitWords(line);
     if (words.count == 0) return true;
     const char* command = words.word[0];
@@ -338,7 +361,7 @@ bool handleUciLine(char* line) {
     if (is(command, "uci")) handshake();
     else if (is(command, "isready")) printUciLine("readyok");
     else if (is(command, "ucinewgame")) newGame();
-    else if (is(command, "position")) position(words);
+    else if (is(command, "position")) position(words, line, lineEnd);
     else if (is(command, "go")) go(words);
     else if (is(command, "setoption")) setOption(words);
     // "stop" while idle, "ponderhit", "debug", "register" and unknown words: nothing to do.
@@ -351,12 +374,12 @@ void uciDriver() {
     search::inputInterrupts = uciInterrupts;
     std::signal(SIGINT, SIG_IGN);
     handshake();
-    char line[LINE_BUFFER_SIZE];
+    char line[UCI_LINE_SIZE];
     for (;;) {
         if (havePendingLine) {
             std::memcpy(line, pendingLine, sizeof line);
             havePendingLine = false;
-        } else if (readLine(line, LINE_BUFFER_SIZE, standardInput) == LineEnd::STREAM_END) {
+        } else if (readLine(line, UCI_LINE_SIZE, standardInput) == LineEnd::STREAM_END) {
             return;
         }
         if (!handleUciLine(line)) return;
