@@ -138,11 +138,13 @@ void pawnMoves(int row, int col) {
         addPawnMove<White>(row, col, ahead, col - 1, promotes);
     if (row == S::EN_PASSANT_FROM_ROW) {
         const int epFile = S::opponentEpFile();
-        if (col < LAST_COL && epFile == col + 1) {
+        // Typed moves can leave a piece on the square behind the pawn; capturing
+        // en passant there would lose it, so that capture is not offered.
+        if (col < LAST_COL && epFile == col + 1 && Board[ahead][col + 1] == EMPTY) {
             addMove(S::PAWN, row, col, ahead, col + 1);
             markEnPassant();
         }
-        if (col > FIRST_COL && epFile == col - 1) {
+        if (col > FIRST_COL && epFile == col - 1 && Board[ahead][col - 1] == EMPTY) {
             addMove(S::PAWN, row, col, ahead, col - 1);
             markEnPassant();
         }
