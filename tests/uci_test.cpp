@@ -385,6 +385,21 @@ TEST(Uci, NodeAndMoveLimits) {
     expectLegalBest(uci.go("go movetime 200", game), game, "movetime");
 }
 
+// With the book, the start position is answered from it without a search; with the
+// option off, also after "ucinewgame", the engine searches.
+TEST(Uci, OwnBookOptionHoldsAcrossNewGames) {
+    Uci uci(true);
+    RulesGame game;
+    uci.send("position startpos");
+    EXPECT_TRUE(uci.go("go depth 3", game).infos.empty()) << "a book move needs no search";
+    uci.send("setoption name OwnBook value false");
+    uci.send("ucinewgame");
+    uci.send("position startpos");
+    const Answer searched = uci.go("go depth 3", game);
+    EXPECT_FALSE(searched.infos.empty()) << "the book stayed off after ucinewgame";
+    expectLegalBest(searched, game, "book off");
+}
+
 // The same search in both protocols: the depth-4 line from the start after a new game,
 // without the book (the directory holds none), has the same nodes, score and moves.
 TEST(Uci, SameSearchAsXboardMode) {

@@ -332,10 +332,19 @@ void go(const Words& words) {
         printBestMove(nullptr);
 }
 
+void newUciGame() {
+    newGame();
+    // A new game turns the book on; the option still decides.
+    book::bookActive = book::bookActive && ownBook;
+}
+
 void setOption(const Words& words) {
     // setoption name <id> value <x>
     if (words.count >= 5 && is(words.word[1], "name") && is(words.word[2], "OwnBook") && is(words.word[3], "value"))
+    {
         ownBook = is(words.word[4], "true");
+        if (!ownBook) book::bookActive = false;
+    }
 }
 
 }  // namespace
@@ -360,7 +369,7 @@ bool handleUciLine(char* line) {
     if (is(command, "quit")) return false;
     if (is(command, "uci")) handshake();
     else if (is(command, "isready")) printUciLine("readyok");
-    else if (is(command, "ucinewgame")) newGame();
+    else if (is(command, "ucinewgame")) newUciGame();
     else if (is(command, "position")) position(words, line, lineEnd);
     else if (is(command, "go")) go(words);
     else if (is(command, "setoption")) setOption(words);

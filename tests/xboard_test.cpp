@@ -1,0 +1,427 @@
+// The program over pipes, driven as a first-version xboard interface drives it: whole games
+// against a random mover, bad lines, clocks, signals and repetition claims, every reply checked.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine_process.h"
+
+namespace {
+
+using testing_support::EngineProcess;
+using testing_support::RulesGame;
+using testing_support::TemporaryDirectory;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Long enough for the sanitizer build on a busy machine; a hang still fails the test.
+constexpr milliseconds REPLY_TIMEOUT{30000};
+// What a slow machine may add to a think's budget: the pipe, and the nodes between clock checks.
+constexpr milliseconds BUDGET_MARGIN{1000};
+constexpr int MOVES_PER_CONTROL = 40;
+constexpr int MAX_DEPTH = 20;
+constexpr long long MATE_SCORE = 1000000;
+constexpr int RESIGN_BELOW_CENTISECONDS = 5;
+
+// The claim has no line end of its own; the repetition note after it supplies one.
+const std::string CLAIM_LINE = "RESULT 1/2-1/2 {Morvelline saw Draw by repetition}Draw by repetition";
+const std::string DRAW_NOTE = "Draw by repetition";
+
+std::vector<std::string> wordsOf(const std::string& text) {
+    std::istringstream stream(text);
+    std::vector<std::string> words;
+    for (std::string word; stream >> word;) words.push_back(word);
+    return words;
+}
+
+bool isNumber(const std::string& text, bool signedNumber = false) {
+    const std::size_t digits = signedNumber && !text.empty() && text[0] == '-' ? 1 : 0;
+    return text.size() > digits && text.find_first_not_of("0123456789", digits) == std::string::npos;
+}
+
+bool isCoordinateMove(const std::string& text) {
+    return text.size() == 4 && text[0] >= 'a' && text[0] <= 'h' && text[1] >= '1' && text[1] <= '8' &&
+           text[2] >= 'a' && text[2] <= 'h' && text[3] >= '1' && text[3] <= '8';
+}
+
+// "move " and six characters: the move, a promotion letter or a space, and a space.
+bool parseMoveLine(const std::string& line, std::string& move) {
+    if (line.size() != 11 || line.compare(0, 5, "move ") != 0 || line[10] != ' ') return false;
+    if (!isCoordinateMove(line.substr(5, 4)) || std::string("qrbn ").find(line[9]) == std::string::npos) return false;
+    move = line.substr(5, line[9] == ' ' ? 4 : 5);
+    return true;
+}
+
+struct Thinking {
+    long long depth, score, nodes;
+    std::vector<std::string> line;
+};
+
+// Depth, score, a zero time and the node count, then the variation, one space between fields.
+bool parseThinking(const std::string& text, Thinking& thinking) {
+    const std::vector<std::string> words = wordsOf(text);
+    if (words.size() < 4 || !isNumber(words[0]) || !isNumber(words[1], true) || words[2] != "0" ||
+        !isNumber(words[3]) || words[0].size() > 2 || words[1].size() > 8 || words[3].size() > 15)
+        return false;
+    std::string rebuilt;
+    for (const std::string& word : words) rebuilt += (rebuilt.empty() ? "" : " ") + word;
+    if (rebuilt != text) return false;
+    thinking = {std::stoll(words[0]), std::stoll(words[1]), std::stoll(words[3]), {words.begin() + 4, words.end()}};
+    for (const std::string& move : thinking.line)
+        if (!isCoordinateMove(move)) return false;
+    return true;
+}
+
+// A thirtieth of the clock, centiseconds in, milliseconds out.
+milliseconds budgetFor(int centiseconds) { return milliseconds(centiseconds * 10 / 30); }
+
+enum class Answer { NONE, MOVE, RESIGN, CLAIM };
+
+std::ostream& operator<<(std::ostream& out, Answer answer) {
+    static constexpr const char* NAMES[] = {"no answer", "move", "resign", "repetition claim"};
+    return out << NAMES[static_cast<int>(answer)];
+}
+
+struct Turn {
+    Answer answer = Answer::NONE;
+    std::string move;  // with its promotion letter, as the rules write it
+    int thinkingLines = 0;
+    milliseconds elapsed{0};
+};
+
+class Session {
+public:
+    explicit Session(const std::string& directory) : engine(directory) {}
+
+    void send(const std::string& line) { EXPECT_TRUE(engine.writeLine(line)) << line; }
+
+    void expectLine(const std::string& expected) {
+        const auto line = engine.readLine(REPLY_TIMEOUT);
+        ASSERT_TRUE(line.has_value()) << "waiting for \"" << expected << "\"";
+        EXPECT_EQ(*line, expected);
+    }
+
+    // Protocol entry and what the interface sends before a game; "easy" is no command of this
+    // protocol version and gets the protocol's own error reply.
+    void start(bool interrupt = false) {
+        send("xboard");
+        expectLine("");
+        if (interrupt) engine.sendSignal(SIGINT);
+        for (const char* line : {"new", "random", "level 40 0:20 0", "post", "hard", "easy"}) send(line);
+        expectLine("Error (unknown command): easy");
+        send("force");
+        send("computer");
+    }
+
+    // Sends the lines of a turn, the last of which starts the think, and reads the answer.
+    Turn turn(const RulesGame& game, const std::vector<std::string>& lines, bool interruptWhileThinking = false) {
+        for (std::size_t index = 0; index + 1 < lines.size(); ++index) send(lines[index]);
+        const Clock::time_point sent = Clock::now();
+        send(lines.back());
+        if (interruptWhileThinking && engine.lineWithin(REPLY_TIMEOUT)) engine.sendSignal(SIGINT);
+        return answer(game, sent);
+    }
+
+    // Reads thinking lines up to the answer, checking each against the position being thought about.
+    Turn answer(const RulesGame& game, Clock::time_point sent) {
+        Turn result;
+        long long lastDepth = 0;
+        long long lastNodes = 0;
+        for (;;) {
+            const auto line = engine.readLine(REPLY_TIMEOUT);
+            if (!line) {
+                ADD_FAILURE() << "no answer within the timeout";
+                return result;
+            }
+            Thinking thinking;
+            if (parseThinking(*line, thinking)) {
+                EXPECT_EQ(thinking.depth, lastDepth + 1) << *line;
+                EXPECT_LE(thinking.depth, MAX_DEPTH) << *line;
+                EXPECT_GE(thinking.nodes, lastNodes) << *line;
+                EXPECT_LE(std::llabs(thinking.score), MATE_SCORE) << *line;
+                EXPECT_TRUE(game.lineIsLegal(thinking.line)) << *line << " after" << ::testing::PrintToString(game.moves());
+                lastDepth = thinking.depth;
+                lastNodes = thinking.nodes;
+                ++result.thinkingLines;
+                continue;
+            }
+            result.elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - sent);
+            if (parseMoveLine(*line, result.move)) {
+                result.answer = Answer::MOVE;
+            } else if (*line == "resign") {
+                result.answer = Answer::RESIGN;
+            } else if (*line == CLAIM_LINE) {
+                result.answer = Answer::CLAIM;
+            } else {
+                ADD_FAILURE() << "unexpected line: \"" << *line << "\"";
+            }
+            return result;
+        }
+    }
+
+    // Plays the engine's move in the rules' game; true when the game goes on.
+    bool play(RulesGame& game, const Turn& turn) {
+        EXPECT_EQ(turn.answer, Answer::MOVE);
+        if (turn.answer != Answer::MOVE) return false;
+        EXPECT_TRUE(game.isLegal(turn.move)) << turn.move << " after" << ::testing::PrintToString(game.moves());
+        if (!game.isLegal(turn.move)) return false;
+        game.play(turn.move);
+        // A move that repeats a position the third time is announced right after it.
+        if (game.occurrences() >= 3) {
+            expectLine(DRAW_NOTE);
+            return false;
+        }
+        return true;
+    }
+
+    // "quit" ends the program with nothing more said.
+    void finish() {
+        send("quit");
+        const auto stray = engine.readLine(REPLY_TIMEOUT);
+        EXPECT_FALSE(stray.has_value()) << *stray;
+        const auto status = engine.waitExit(REPLY_TIMEOUT);
+        ASSERT_TRUE(status.has_value());
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    }
+
+    EngineProcess engine;
+};
+
+struct Match {
+    bool engineWhite;
+    unsigned seed;
+    int clock;  // centiseconds per 40 moves, a repeating control
+    std::size_t plyCap;
+    bool interrupt;  // as the real interface does: SIGINT before every turn after the first, some while thinking
+};
+
+// One game against a random legal mover, with the shipped book; returns how it ended.
+std::string playMatch(const Match& match) {
+    Session session(MORVELLINE_SOURCE_DIR);
+    session.start(match.interrupt);
+    RulesGame game;
+    std::mt19937 random(match.seed);
+    int engineClock = match.clock;
+    int engineMoves = 0;
+    std::string opponentMove;
+    std::string ending = "move cap";
+    while (game.moves().size() < match.plyCap) {
+        const bool whiteToMove = game.moves().size() % 2 == 0;
+        const std::vector<std::string> legal = game.legalMoves();
+        if (whiteToMove != match.engineWhite) {
+            if (game.over()) {
+                ending = !legal.empty() ? "draw by rule" : game.inCheck() ? "random side mated" : "stalemate";
+                break;
+            }
+            opponentMove = legal[random() % legal.size()];
+            game.play(opponentMove);
+            continue;
+        }
+        if ((legal.empty() && !game.inCheck()) || game.fiftyMoves()) {
+            ending = "draw by rule";
+            break;
+        }
+        std::vector<std::string> lines;
+        const bool first = engineMoves == 0;
+        if (match.interrupt && !first) session.engine.sendSignal(SIGINT);
+        if (first && match.engineWhite) lines.push_back("black");
+        lines.push_back("time " + std::to_string(engineClock));
+        lines.push_back("otim " + std::to_string(match.clock));
+        if (!opponentMove.empty()) lines.push_back(opponentMove);
+        if (first) {
+            lines.push_back(match.engineWhite ? "white" : "black");
+            lines.push_back("go");
+        }
+        opponentMove.clear();
+        const Turn turn = session.turn(game, lines, match.interrupt && engineMoves % 3 == 1);
+        EXPECT_LE(turn.elapsed, budgetFor(engineClock) + BUDGET_MARGIN) << "clock " << engineClock;
+        if (turn.answer == Answer::RESIGN) {
+            EXPECT_TRUE((legal.empty() && game.inCheck()) || engineClock < RESIGN_BELOW_CENTISECONDS)
+                << "resigned after" << ::testing::PrintToString(game.moves());
+            ending = "engine resigned with " + std::to_string(engineClock) + " cs";
+            break;
+        }
+        if (turn.answer == Answer::CLAIM) {
+            EXPECT_GE(game.occurrences(), 3) << "false claim after" << ::testing::PrintToString(game.moves());
+            ending = "engine claimed a repetition";
+            break;
+        }
+        if (!session.play(game, turn)) {
+            ending = "engine's move repeated a position";
+            break;
+        }
+        engineClock -= static_cast<int>(turn.elapsed.count() / 10);
+        if (++engineMoves % MOVES_PER_CONTROL == 0) engineClock += match.clock;
+    }
+    session.finish();
+    return ending + " after " + std::to_string(game.moves().size()) + " plies";
+}
+
+TEST(XboardProtocol, CompleteGamesAgainstARandomMover) {
+    for (const Match& match : {Match{true, 11, 1000, 200, false}, Match{false, 29, 1000, 200, false}})
+        std::printf("engine %s: %s\n", match.engineWhite ? "white" : "black", playMatch(match).c_str());
+}
+
+TEST(XboardProtocol, ShortClockGameKeepsToItsBudget) {
+    // Five seconds per 40 moves: a think may take at most 166 ms; playMatch asserts the bound.
+    std::printf("%s\n", playMatch({true, 47, 500, 120, false}).c_str());
+}
+
+TEST(XboardProtocol, SigintIgnoredFromXboardOnEndsTheConsole) {
+    std::printf("%s\n", playMatch({false, 83, 300, 120, true}).c_str());
+
+    TemporaryDirectory directory;
+    EngineProcess console(directory.path());
+    // Console output is buffered; enough of it forces a flush, which shows the console loop is running.
+    for (int line = 0; line < 200; ++line) ASSERT_TRUE(console.writeLine("hash"));
+    ASSERT_TRUE(console.lineWithin(REPLY_TIMEOUT));
+    console.sendSignal(SIGINT);
+    const auto status = console.waitExit(REPLY_TIMEOUT);
+    ASSERT_TRUE(status.has_value());
+    EXPECT_TRUE(WIFSIGNALED(*status) && WTERMSIG(*status) == SIGINT) << *status;
+}
+
+TEST(XboardProtocol, LowClockAndMateResign) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    session.start();
+    RulesGame game;
+    // Below five centiseconds the engine resigns without searching, and keeps resigning,
+    // whatever clock follows, until the next game.
+    Turn turn = session.turn(game, {"time 4", "otim 100", "go"});
+    EXPECT_EQ(turn.answer, Answer::RESIGN);
+    game.play("e2e4");
+    turn = session.turn(game, {"time 1000", "e2e4"});
+    EXPECT_EQ(turn.answer, Answer::RESIGN);
+    EXPECT_EQ(turn.thinkingLines, 0);
+
+    game = RulesGame();
+    EXPECT_TRUE(session.play(game, session.turn(game, {"new", "time 1000", "otim 1000", "go"})));
+
+    // Checkmated: resign, and no move.
+    game = RulesGame();
+    for (const char* move : {"f2f3", "e7e5", "g2g4", "d8h4"}) game.play(move);
+    ASSERT_TRUE(game.legalMoves().empty() && game.inCheck());
+    EXPECT_EQ(session.turn(game, {"new", "force", "f2f3", "e7e5", "g2g4", "d8h4", "time 1000", "go"}).answer,
+              Answer::RESIGN);
+    session.finish();
+}
+
+TEST(XboardProtocol, BadLinesAreAnsweredAndTheGameGoesOn) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    session.start();
+    const struct {
+        const char* line;
+        const char* reply;
+    } BAD_LINES[] = {
+        {"hello", "Error (unknown command): hello"},
+        {"e2", "Error (unknown command): e2"},
+        {"e3e4", "Illegal move: e3e4"},  // nothing stands on e3
+        {"i2i4", "Illegal move: i2i4"},  // off the board
+    };
+    for (const auto& bad : BAD_LINES) {
+        session.send(bad.line);
+        session.expectLine(bad.reply);
+    }
+    RulesGame game;
+    game.play("e2e4");
+    // A clock line without a usable number is ignored: the think keeps the budget of the last good one.
+    Turn turn = session.turn(game, {"time 1500", "otim 1500", "time", "time soon", "e2e4", "go"});
+    EXPECT_GE(turn.thinkingLines, 1);
+    EXPECT_LE(turn.elapsed, budgetFor(1500) + BUDGET_MARGIN);
+    ASSERT_TRUE(session.play(game, turn));
+
+    std::mt19937 random(5);
+    for (int round = 0; round < 3; ++round) {
+        for (const auto& bad : BAD_LINES) {
+            session.send(bad.line);
+            session.expectLine(bad.reply);
+        }
+        const std::vector<std::string> legal = game.legalMoves();
+        const std::string move = legal[random() % legal.size()];
+        game.play(move);
+        turn = session.turn(game, {"time 600", "otim 600", move});
+        EXPECT_GE(turn.thinkingLines, 1);
+        ASSERT_TRUE(session.play(game, turn));
+    }
+    session.finish();
+}
+
+TEST(XboardProtocol, EndOfInputEndsTheProgram) {
+    TemporaryDirectory noBook;
+    for (const bool thinking : {false, true}) {
+        Session session(noBook.path());
+        session.start();
+        RulesGame game;
+        if (thinking) {
+            // A budget of minutes: only the closed input can end this think.
+            session.send("time 1000000");
+            session.send("go");
+            session.engine.closeInput();
+            const Turn turn = session.answer(game, Clock::now());
+            EXPECT_TRUE(session.play(game, turn));
+        } else {
+            session.send("e2e4");
+            session.engine.closeInput();
+        }
+        const auto status = session.engine.waitExit(REPLY_TIMEOUT);
+        ASSERT_TRUE(status.has_value()) << "still running after the end of input";
+        EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << *status;
+    }
+}
+
+TEST(XboardProtocol, RepetitionClaimOnlyAtAThreefoldRepetition) {
+    const std::vector<std::string> KNIGHTS = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    const std::vector<std::string> KINGS = {"e1e2", "e8e7", "e2e1", "e7e8"};
+    const auto line = [](std::vector<std::string> opening, const std::vector<std::string>& cycle, int times) {
+        for (int round = 0; round < times; ++round) opening.insert(opening.end(), cycle.begin(), cycle.end());
+        return opening;
+    };
+    std::vector<std::string> blackToMove = line({}, KNIGHTS, 2);
+    blackToMove.push_back("g1f3");
+    const struct {
+        const char* what;
+        std::vector<std::string> moves;
+        int occurrences;
+    } CASES[] = {
+        {"start position the second time", line({}, KNIGHTS, 1), 2},
+        {"start position the third time", line({}, KNIGHTS, 2), 3},
+        {"third time with black to move", blackToMove, 3},
+        // The same placement three times, but the first time both sides could still castle.
+        {"castling rights lost in between", line({"e2e4", "e7e5"}, KINGS, 2), 2},
+        // The same placement three times, but the first time exd6 en passant was possible.
+        {"en passant possible the first time", line({"e2e4", "a7a6", "e4e5", "d7d5"}, KNIGHTS, 2), 2},
+    };
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    session.start();
+    for (const auto& scenario : CASES) {
+        SCOPED_TRACE(scenario.what);
+        RulesGame game;
+        std::vector<std::string> lines = {"new", "force"};
+        for (const std::string& move : scenario.moves) {
+            game.play(move);
+            lines.push_back(move);
+        }
+        ASSERT_EQ(game.occurrences(), scenario.occurrences);
+        for (const char* clock : {"time 300", "otim 300", "go"}) lines.push_back(clock);
+        const Turn turn = session.turn(game, lines);
+        if (scenario.occurrences >= 3)
+            EXPECT_EQ(turn.answer, Answer::CLAIM);
+        else
+            session.play(game, turn);
+    }
+    session.finish();
+}
+
+}  // namespace
