@@ -311,4 +311,56 @@ TEST(Generate, MoveOrderOfStartAndPromotions) {
     EXPECT_EQ(promotions, pawnMoves);
 }
 
+// Every field but savedEpFile, which generation leaves alone.
+std::string recordText(const Move& move) {
+    std::ostringstream text;
+    text << moveText(move) << " piece " << int{move.piece} << " captured " << move.captured << " ep "
+         << int{move.enPassant} << " castling " << int{move.castling} << " loss " << move.castlingLoss << " score "
+         << move.score;
+    return text.str();
+}
+
+// Captures come in the full generator's order as the very same records, scored
+// victim minus attacker over a base, with the new piece's worth for promotions.
+TEST(Generate, CapturesAreTheFullListsCapturesWithTheirScores) {
+    freshEngine();
+    auto capturesOf = [](bool onlyCaptures) {
+        movegen::moveCount[0] = 0;
+        if (onlyCaptures)
+            movegen::generateCaptures();
+        else
+            movegen::generateMoves();
+        std::vector<Move> moves;
+        for (int index = 0; index < movegen::moveCount[0]; ++index) {
+            const Move& move = movegen::MoveList[0][index];
+            if (onlyCaptures || move.captured != EMPTY || move.enPassant) moves.push_back(move);
+        }
+        return moves;
+    };
+    for (const char* line : PERFT_SUITE) {
+        const std::string text = line;
+        setPosition(text.substr(0, text.find(';')));
+        const std::vector<Move> full = capturesOf(false), captures = capturesOf(true);
+        ASSERT_EQ(full.size(), captures.size()) << line;
+        for (std::size_t index = 0; index < full.size(); ++index)
+            EXPECT_EQ(recordText(full[index]), recordText(captures[index])) << line;
+    }
+    auto scoreOf = [](const char* fen, const char* move) {
+        setPosition(fen);
+        movegen::moveCount[0] = 0;
+        movegen::generateMoves();
+        for (int index = 0; index < movegen::moveCount[0]; ++index)
+            if (moveText(movegen::MoveList[0][index]) == move) return movegen::MoveList[0][index].score;
+        ADD_FAILURE() << move << " not generated in " << fen;
+        return -1;
+    };
+    EXPECT_EQ(scoreOf("q3k3/8/8/8/8/8/8/R3K3 w - -", "a1a8"), 1450);
+    EXPECT_EQ(scoreOf("r3k3/8/8/8/8/8/8/R3K3 w - -", "a1a8"), 1000);
+    EXPECT_EQ(scoreOf("k7/8/8/8/8/8/8/R3K3 w - -", "a1a8"), 500);
+    EXPECT_EQ(scoreOf("4k3/1P6/8/8/8/8/8/4K3 w - -", "b7b8q"), 950);
+    EXPECT_EQ(scoreOf("4k3/1P6/8/8/8/8/8/4K3 w - -", "b7b8r"), 500);
+    EXPECT_EQ(scoreOf("4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6"), 0);
+    EXPECT_EQ(scoreOf("4k3/8/8/8/8/8/8/r3K3 b - -", "a1e1"), 500) << "black sees its rook's worth the same way";
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include "board/position.h"
 #include "movegen/generate.h"
 #include "frontend/console.h"
+#include "frontend/movetext.h"
 #include "movegen/movelist.h"
 #include "search/ordering.h"
 #include "search/pv.h"
@@ -198,4 +199,30 @@ TEST(TimeControl, BudgetArithmetic) {
     EXPECT_EQ(search::computeTimeBudget(), search::CONSOLE_TIME_BUDGET_MS);
     const search::ClockReading start = {12, 950}, now = {13, 10};
     EXPECT_EQ(search::elapsedMilliseconds(start, now), 60);
+}
+
+// A game long enough to fill the key history: further moves and thinks are refused
+// with a message, so no path ever writes past the table.
+TEST(Search, LongGameStopsBeforeTheHistoryIsFull) {
+    freshEngine();
+    frontend::xboardMode = true;  // typed moves alone, no answer
+    frontend::enginePlays = false;
+    const char* const shuffle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    testing::internal::CaptureStdout();
+    for (int ply = 0; board::gamePly < board::MAX_GAME_PLY; ++ply) frontend::playUserMove(shuffle[ply % 4]);
+    const std::string quiet = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(quiet, "");
+    EXPECT_EQ(board::gamePly, board::MAX_GAME_PLY);
+
+    const HashKey key = board::currentKey;
+    testing::internal::CaptureStdout();
+    frontend::playUserMove("g1f3");
+    search::think();
+    const std::string refusals = testing::internal::GetCapturedStdout();
+    // The shuffle stands repeated, which the think reports after its refusal.
+    EXPECT_EQ(refusals, "Error (game too long): g1f3\nError (game too long): move\nDraw by repetition\n");
+    EXPECT_EQ(board::gamePly, board::MAX_GAME_PLY);
+    EXPECT_EQ(board::currentKey, key);
+    EXPECT_TRUE(board::positionIsConsistent());
+    frontend::xboardMode = false;
 }
