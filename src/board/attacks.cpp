@@ -96,6 +96,13 @@ constexpr RayTable buildRayTable() {
 
 constexpr RayTable RAYS = buildRayTable();
 
+// The first piece on a ray from its step-th square on; EMPTY when the ray runs out.
+inline PieceCode firstPieceOn(const PieceCode* squares, const SquareList& ray, int step) {
+    for (; step < ray.count; ++step)
+        if (squares[ray.squares[step]] != EMPTY) return squares[ray.squares[step]];
+    return EMPTY;
+}
+
 // One ray from the king: a slider at any distance, the king (and a pawn where
 // it can strike from) only on the first step.
 template <bool WhiteKing, int Direction, bool PawnStrikes>
@@ -105,14 +112,11 @@ inline bool rayAttacked(const PieceCode* squares, int kingSquare) {
     constexpr PieceCode SLIDER = straight ? A::ROOK : A::BISHOP;
     const SquareList& ray = RAYS.ray[kingSquare][Direction];
     if (ray.count == 0) return false;
-    PieceCode code = squares[ray.squares[0]];
-    if (code != EMPTY)
-        return code == A::QUEEN || code == SLIDER || code == A::KING || (PawnStrikes && code == A::PAWN);
-    for (int step = 1; step < ray.count; ++step) {
-        code = squares[ray.squares[step]];
-        if (code != EMPTY) return code == A::QUEEN || code == SLIDER;
-    }
-    return false;
+    const PieceCode nearest = squares[ray.squares[0]];
+    if (nearest != EMPTY)
+        return nearest == A::QUEEN || nearest == SLIDER || nearest == A::KING || (PawnStrikes && nearest == A::PAWN);
+    const PieceCode code = firstPieceOn(squares, ray, 1);
+    return code == A::QUEEN || code == SLIDER;
 }
 
 inline bool knightOn(const PieceCode* squares, int square, PieceCode knight) {
@@ -150,13 +154,8 @@ template <bool WhiteKing>
 bool sliderOnRay(const PieceCode* squares, int kingSquare, int direction) {
     using A = Attackers<WhiteKing>;
     const bool straight = DIRECTIONS[direction][0] == 0 || DIRECTIONS[direction][1] == 0;
-    const PieceCode slider = straight ? A::ROOK : A::BISHOP;
-    const SquareList& ray = RAYS.ray[kingSquare][direction];
-    for (int step = 0; step < ray.count; ++step) {
-        const PieceCode code = squares[ray.squares[step]];
-        if (code != EMPTY) return code == A::QUEEN || code == slider;
-    }
-    return false;
+    const PieceCode code = firstPieceOn(squares, RAYS.ray[kingSquare][direction], 0);
+    return code == A::QUEEN || code == (straight ? A::ROOK : A::BISHOP);
 }
 
 template <bool WhiteKing>

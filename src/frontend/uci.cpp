@@ -194,8 +194,7 @@ bool replayMove(const char* text) {
     return true;
 }
 
-// line is the text that words were split from; lineEnd its end before the split.
-void position(const Words& words, char* line, const char* lineEnd) {
+void position(const Words& words) {
     int index = 1;
     const bool startpos = index < words.count && is(words.word[index], "startpos");
     if (startpos) {
@@ -220,21 +219,11 @@ void position(const Words& words, char* line, const char* lineEnd) {
     book::loadBook();
     book::bookActive = ownBook && startpos;
     while (index < words.count && !is(words.word[index], "moves")) ++index;
-    if (index >= words.count) return;
-    // A split holds MAX_WORDS words; the moves of a long game are split again in turns.
-    Words part = words;
-    for (++index;; index = 0) {
-        for (; index < part.count; ++index) {
-            if (!replayMove(part.word[index])) {
-                info("info string illegal move %s: the moves stop before it", part.word[index]);
-                return;
-            }
+    for (++index; index < words.count; ++index) {
+        if (!replayMove(words.word[index])) {
+            info("info string illegal move %s: the moves stop before it", words.word[index]);
+            return;
         }
-        if (part.count < MAX_WORDS) return;
-        char* rest = line + (part.word[part.count - 1] - line);
-        rest += std::strlen(rest);
-        if (rest >= lineEnd) return;
-        part = splitWords(rest + 1);
     }
 }
 
@@ -340,11 +329,10 @@ void newUciGame() {
 
 void setOption(const Words& words) {
     // setoption name <id> value <x>
-    if (words.count >= 5 && is(words.word[1], "name") && is(words.word[2], "OwnBook") && is(words.word[3], "value"))
-    {
-        ownBook = is(words.word[4], "true");
-        if (!ownBook) book::bookActive = false;
-    }
+    if (words.count < 5 || !is(words.word[1], "name") || !is(words.word[2], "OwnBook") || !is(words.word[3], "value"))
+        return;
+    ownBook = is(words.word[4], "true");
+    if (!ownBook) book::bookActive = false;
 }
 
 }  // namespace
@@ -362,7 +350,6 @@ int uciTimeBudget(const UciClock& clock) {
 }
 
 bool handleUciLine(char* line) {
-    const char* lineEnd = line + std::strlen(line);
     const Words words = splitWords(line);
     if (words.count == 0) return true;
     const char* command = words.word[0];
@@ -370,7 +357,7 @@ bool handleUciLine(char* line) {
     if (is(command, "uci")) handshake();
     else if (is(command, "isready")) printUciLine("readyok");
     else if (is(command, "ucinewgame")) newUciGame();
-    else if (is(command, "position")) position(words, line, lineEnd);
+    else if (is(command, "position")) position(words);
     else if (is(command, "go")) go(words);
     else if (is(command, "setoption")) setOption(words);
     // "stop" while idle, "ponderhit", "debug", "register" and unknown words: nothing to do.

@@ -3,7 +3,8 @@
 
 namespace frontend {
 
-constexpr int MAX_WORDS = 128;
+// Room for a UCI "position" line of the longest game: 8192 bytes, at least five a move.
+constexpr int MAX_WORDS = 2048;
 
 struct Words {
     const char* word[MAX_WORDS];
