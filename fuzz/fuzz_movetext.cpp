@@ -1,7 +1,8 @@
 // Typed move text, line after line, from one of a few positions: rejected text
-// leaves the position as it was, and every played move keeps the key right.
+// leaves the position as it was, every played move keeps the key right and its take-back restores it.
 #include "fuzz_support.h"
 #include "board/makemove.h"
+#include "frontend/console.h"
 #include "frontend/loader.h"
 #include "frontend/movetext.h"
 #include "search/think.h"
@@ -51,10 +52,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     fuzz::forEachLine(data + 1, size - 1, [](char* line) {
         const fuzz::Snapshot before = fuzz::takeSnapshot();
         Move move{};
+        // Only a legal move of the side to move is played; everything else changes nothing.
         const bool playable = frontend::parseUserMove(line, move) == frontend::MoveTextKind::PLAYABLE &&
-                              board::gamePly < board::MAX_GAME_PLY;
-        // A typed move that is also a legal move must be the generator's move, and so
-        // undo exactly; other typed moves (any piece, anywhere) are only played forward.
+                              frontend::isLegalUserMove(move) && board::gamePly < board::MAX_GAME_PLY;
+        // A typed move that is also a generated move must be the generator's record, and so undo exactly.
         Move generated{};
         if (playable && search::findLegalMove(move.fromRow, move.fromCol, move.toRow, move.toCol, move.promotion,
                                               generated)) {
@@ -66,14 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
             board::currentKey = before.key;
             fuzz::check(fuzz::takeSnapshot() == before, "unmakeMove restores a legal typed move");
         }
-        frontend::playUserMove(line);
+        fuzz::check(frontend::playUserMove(line) == playable, "a typed move is played exactly when it is legal");
         fuzz::check(board::positionIsConsistent(), "position consistent after move text");
         if (!playable) {
             fuzz::check(fuzz::takeSnapshot() == before, "rejected move text leaves the position unchanged");
-        } else {
-            fuzz::check(board::gamePly == before.gamePly + 1, "a played move adds one ply");
-            fuzz::check(board::sideToMove != before.side, "a played move passes the turn");
+            return true;
         }
+        fuzz::check(board::gamePly == before.gamePly + 1, "a played move adds one ply");
+        fuzz::check(board::sideToMove != before.side, "a played move passes the turn");
+        // The take-back gives back exactly what the move changed.
+        fuzz::check(frontend::takeBackMoves(1), "a played move can be taken back");
+        fuzz::check(fuzz::takeSnapshot() == before, "a take-back restores the position");
+        fuzz::check(frontend::playUserMove(line), "the move plays again after its take-back");
         return true;
     });
     return 0;

@@ -4,10 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <random>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -20,6 +22,7 @@
 #include "book/book.h"
 #include "eval/evaluate.h"
 #include "frontend/console.h"
+#include "frontend/fen.h"
 #include "frontend/input.h"
 #include "frontend/loader.h"
 #include "frontend/movetext.h"
@@ -327,7 +330,6 @@ TEST(MoveText, TypedMovesArePlayedAsWritten) {
         {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", "e5d6", "d6=P d5=. e5=.", 0, 0, 0},
         {"4k3/8/8/8/3Pp3/8/8/4K3 b - d3", "e4d3", "d3=p d4=. e4=.", 0, 0, 0},
         {"4k3/8/8/3p4/4P3/8/8/4K3 w -", "e4d5xyz", "d5=P e4=.", 0, 0, 0},
-        {"4k3/8/8/4K3/8/8/8/8 w -", "e5g5", "g5=K e5=.", 0, 0, 1},  // castling-shaped, no rook: the key must hold
     };
     const NoAnswer quiet;
     for (const auto& test : cases) {
@@ -374,6 +376,36 @@ TEST(MoveText, EveryLegalMoveTypedMatchesTheGenerator) {
             frontend::playUserMove(text.c_str());
             EXPECT_EQ(snapshot(), generated) << fen << " " << text;
         }
+    }
+}
+
+// Well-formed text that is no legal move of the side to move changes nothing at all.
+TEST(MoveText, OnlyLegalMovesArePlayed) {
+    const struct {
+        const char* fen;
+        const char* text;
+    } cases[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "e7e5"},  // the other side's pawn
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "e2e5"},  // three squares
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "g1g3"},  // not a knight's move
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "d1d3"},  // through its own pawn
+        {"4k3/8/8/4K3/8/8/8/8 w -", "e5g5"},                              // castling-shaped, no rook
+        {"r3k2r/8/8/8/8/8/8/R3K2R w kq", "e1g1"},                         // no right left
+        {"r3k2r/8/8/8/8/8/5r2/R3K2R w KQ", "e1g1"},                       // through an attacked square
+        {"4k3/8/8/8/8/8/8/r3K3 w -", "e1d1"},                             // into check
+        {"4k3/4r3/8/8/8/8/4N3/4K3 w -", "e2c3"},                          // a pinned knight
+        {"4k3/P7/8/8/8/8/8/4K3 w -", "a7b8q"},                            // a promotion that captures nothing
+        {"4k3/8/8/3pP3/8/8/8/4K3 w -", "e5d6"},                           // en passant with no pawn just advanced
+        {"4k3/8/8/8/8/8/8/4K3 b -", "e1e2"},                              // White's king on Black's move
+    };
+    const NoAnswer quiet;
+    for (const auto& test : cases) {
+        quietEngine();
+        setPosition(test.fen);
+        const std::string before = snapshot();
+        EXPECT_EQ(printed([&] { frontend::playUserMove(test.text); }), std::string("Illegal move: ") + test.text + "\n")
+            << test.fen;
+        EXPECT_EQ(snapshot(), before) << test.fen << " " << test.text;
     }
 }
 
@@ -465,4 +497,186 @@ TEST(Loader, FileSetsTheGameStartAndBadLinesChangeNothing) {
     frontend::loadPosition("init");
     EXPECT_EQ(snapshot(), start);
     EXPECT_TRUE(book::bookActive);
+}
+
+// The console's own commands, golden: settings refused or taken, take-backs to the start and
+// back into the book (a one-line book: 1. e4 e5 2. Nf3), the position as FEN, and the help.
+TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
+    TemporaryDirectory directory;
+    writeFile(directory, "book.obk", "143464440625\n");
+    const std::string startFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    const std::vector<std::string> input = {
+        "hash", "undo", "remove", "st -1", "st x", "st", "sd 21", "sd 0", "sd two", "sd 1", "st 2.5", "e2e4", "fen",
+        "undo", "fen", "undo", "board", "hash", "d2d4", "remove", "fen", "e2e4", "new", "fen", "st off", "help"};
+    const std::vector<std::string> output = session(directory.path(), input);
+    std::vector<std::string> expected = {
+        "~Hashvalue: .*",
+        "Error (no move to take back): undo",
+        "Error (no two moves to take back): remove",
+        "Error (st needs a number of seconds, or off): st -1",
+        "Error (st needs a number of seconds, or off): st x",
+        "Error (st needs a number of seconds, or off): st",
+        "Error (sd needs a depth from 1 to 20): sd 21",
+        "Error (sd needs a depth from 1 to 20): sd 0",
+        "Error (sd needs a depth from 1 to 20): sd two",
+        "move e7e5  ",
+        "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6 0 2",
+        "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
+    };
+    expected.insert(expected.end(), START_PICTURE.begin(), START_PICTURE.end());
+    // Out of the book the search answers, to depth 1 only; "remove" then goes back to the
+    // start, and the book answers again.
+    expected.insert(expected.end(), {"~Hashvalue: .*", "~Depth:1 Nodes:\\d+ Value:.*", "~move [a-h][1-8][a-h][1-8]  ",
+                                     startFen, "move e7e5  ", startFen});
+    const std::size_t helpStart = expected.size();
+    const std::size_t helpLines = 17;
+    ASSERT_EQ(output.size(), helpStart + helpLines) << ::testing::PrintToString(output);
+    for (std::size_t index = 0; index < helpStart; ++index) {
+        if (expected[index].rfind('~', 0) == 0)
+            EXPECT_TRUE(std::regex_match(output[index], std::regex(expected[index].substr(1)))) << output[index];
+        else
+            EXPECT_EQ(output[index], expected[index]) << "line " << index;
+    }
+    // The keys after the take-backs are the start's, kept and computed alike.
+    EXPECT_EQ(output[0], output[START_PICTURE.size() + 12]);
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(output[0], match, HASH_LINE));
+    EXPECT_EQ(match[1], match[2]);
+    // The help names every command the console knows, one a line.
+    std::string help;
+    for (std::size_t index = helpStart; index < output.size(); ++index) help += output[index] + "\n";
+    for (const char* command : {"move", "new", "undo", "remove", "st N", "sd N", "board", "fen", "load FILE",
+                                "perft N", "hash", "eval", "xboard", "uci", "help", "quit"})
+        EXPECT_NE(help.find(std::string("\n") + command + " "), std::string::npos) << command;
+}
+
+// "st" bounds a middlegame think that would otherwise run to depth 20; "sd" bounds the depth.
+TEST(ConsoleTranscript, StAndSdBoundAThink) {
+    TemporaryDirectory directory;
+    writeFile(directory, "middle.fen", "r1bq1rk1/pp2bppp/2n1pn2/2pp4/3P4/2PBPN2/PP1N1PPP/R2QK2R w KQ\n");
+    EngineProcess engine(directory.path());
+    const auto think = [&](const std::vector<std::string>& lines, int& deepest) {
+        for (const std::string& line : lines) EXPECT_TRUE(engine.writeLine(line));
+        const auto start = std::chrono::steady_clock::now();
+        std::string skipped;
+        const auto move = engine.readUntil([](const std::string& line) { return line.rfind("move ", 0) == 0; },
+                                           &skipped, std::chrono::seconds(120));
+        EXPECT_TRUE(move.has_value()) << skipped;
+        deepest = 0;
+        std::smatch match;
+        for (std::istringstream lines(skipped); std::getline(lines, skipped);)
+            if (std::regex_search(skipped, match, std::regex("^Depth:(\\d+) "))) deepest = std::stoi(match[1]);
+        return std::chrono::steady_clock::now() - start;
+    };
+    int deepest = 0;
+    // A slow machine may add the pipe and the nodes between two clock checks; a depth-20 think takes far longer.
+    EXPECT_LT(think({"load middle.fen", "st 1", "move"}, deepest), std::chrono::seconds(8));
+    EXPECT_LT(deepest, 20);
+    think({"load middle.fen", "st off", "sd 3", "move"}, deepest);
+    EXPECT_EQ(deepest, 3);
+}
+
+// A take-back restores everything a move changed, typed moves and the engine's alike:
+// castling, en passant and promotions come up in random games from these positions.
+TEST(TakeBack, RestoresEverythingAMoveChanged) {
+    const char* const starts[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq",
+        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b -",
+    };
+    const NoAnswer quiet;
+    std::mt19937 generator(14);
+    for (const char* fen : starts) {
+        quietEngine();
+        if (std::strcmp(fen, starts[0]) != 0) setPosition(fen);
+        std::vector<std::string> before;
+        for (int ply = 0; ply < 120; ++ply) {
+            const std::vector<std::string> legal = legalMoveTexts();
+            if (legal.empty()) break;
+            before.push_back(snapshot());
+            const std::string move = legal[generator() % legal.size()];
+            if (ply % 2 == 0)
+                EXPECT_TRUE(frontend::playUserMove(move.c_str())) << move;
+            else
+                playMove(move);
+        }
+        ASSERT_GT(before.size(), 10u) << fen;
+        while (!before.empty()) {
+            ASSERT_TRUE(frontend::takeBackMoves(1));
+            EXPECT_EQ(snapshot(), before.back()) << fen << " ply " << before.size();
+            EXPECT_TRUE(board::positionIsConsistent()) << fen;
+            before.pop_back();
+        }
+        const std::string start = snapshot();
+        EXPECT_FALSE(frontend::takeBackMoves(1));
+        EXPECT_EQ(snapshot(), start);
+    }
+}
+
+// The position as six FEN fields; a file holding that line loads the same placement, side and castling.
+TEST(Fen, WritesSixFieldsThatLoadBack) {
+    TemporaryDirectory directory;
+    const struct {
+        const char* fen;
+        std::vector<const char*> moves;
+        const char* written;
+    } cases[] = {
+        {"", {"e2e4"}, "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"},
+        {"",
+         {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6", "e1g1"},
+         "r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQ1RK1 b kq - 5 4"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq", {"h1h2", "a8b8"}, "1r2k2r/8/8/8/8/8/7R/R3K3 w Qk - 2 2"},
+        {"4k3/8/8/8/8/8/8/4K3 b -", {"e8d7"}, "8/3k4/8/8/8/8/8/4K3 w - - 1 2"},
+    };
+    const NoAnswer quiet;
+    for (const auto& test : cases) {
+        quietEngine();
+        if (*test.fen != '\0') setPosition(test.fen);
+        for (const char* move : test.moves) ASSERT_TRUE(frontend::playUserMove(move)) << move;
+        char text[frontend::FEN_TEXT_SIZE];
+        frontend::writeFen(text);
+        EXPECT_STREQ(text, test.written);
+        const std::string path = writeFile(directory, "written.fen", std::string(text) + "\n");
+        EXPECT_EQ(printed([&] { frontend::loadPosition(path.c_str()); }), "");
+        frontend::writeFen(text);
+        const std::string written = test.written;
+        const std::size_t threeFields = written.find(' ', written.find(' ', written.find(' ') + 1) + 1);
+        EXPECT_EQ(std::string(text), written.substr(0, threeFields) + " - 0 1");
+    }
+}
+
+// A console game of 1,500 plies between kings, which can never end by mate: every answer is a
+// legal move for the side to move, and the FEN after each turn is the rules' position.
+TEST(ConsoleTranscript, LongGameKeepsAnswering) {
+    TemporaryDirectory directory;
+    const std::string start = "k7/8/8/8/8/8/8/7K w -";
+    writeFile(directory, "kings.fen", start + "\n");
+    EngineProcess engine(directory.path());
+    RulesGame game(start);
+    for (const char* line : {"load kings.fen", "sd 1"}) ASSERT_TRUE(engine.writeLine(line));
+    std::mt19937 generator(15);
+    while (game.moves().size() < 1500) {
+        const std::vector<std::string> legal = game.legalMoves();
+        const std::string typed = legal[generator() % legal.size()];
+        game.play(typed);
+        ASSERT_TRUE(engine.writeLine(typed));
+        ASSERT_TRUE(engine.writeLine("fen"));
+        for (;;) {
+            const auto line = engine.readLine(std::chrono::seconds(30));
+            ASSERT_TRUE(line.has_value()) << "ply " << game.moves().size();
+            if (line->rfind("move ", 0) == 0) {
+                const std::string reply = line->substr(5, 4);
+                ASSERT_TRUE(game.isLegal(reply)) << reply << " at ply " << game.moves().size();
+                game.play(reply);
+            } else if (line->find(" - - ") != std::string::npos) {
+                // The FEN closes the turn: its side must be the rules' side to move.
+                EXPECT_EQ(line->at(line->find(' ') + 1), game.moves().size() % 2 == 0 ? 'w' : 'b') << *line;
+                break;
+            } else {
+                // Thinking lines, and repetitions, where the engine plays no move.
+                EXPECT_TRUE(line->rfind("Depth:", 0) == 0 || *line == "Draw by repetition") << *line;
+            }
+        }
+    }
+    EXPECT_GE(game.moves().size(), 1500u);
 }

@@ -333,7 +333,7 @@ TEST(Uci, BrokenPositionsKeepThePreviousOne) {
         "rnbqkbnr/pppppppp/9/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",   // nine squares
         "rnbqkbnr/ppppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",  // nine pieces
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR",                // no side
-        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkq - 0 1",   // unknown side
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 x",   // no move number
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e9 0 1",  // bad square
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq e4 0 1",  // no en-passant rank
         "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - -3 1",  // negative clock
@@ -356,19 +356,20 @@ TEST(Uci, BrokenPositionsKeepThePreviousOne) {
     EXPECT_EQ(answer.strings.size(), 1u);
     expectLegalBest(answer, stopped, "after e1e3");
 
-    // A long game's list: far past one line of the console and past one split of words;
-    // an illegal move near its end is still seen.
+    // A game of 1,500 plies: far past one line of the console, past one split of words and
+    // past the old 1,024-key history; an illegal move near its end is still seen.
     RulesGame longGame;
-    for (int round = 0; round < 40; ++round)
+    for (int round = 0; round < 374; ++round)
         for (const char* move : {"g1f3", "g8f6", "f3g1", "f6g8"}) longGame.play(move);
-    longGame.play("e2e4");
+    for (const char* move : {"e2e4", "e7e5", "d2d4", "d7d5"}) longGame.play(move);
+    ASSERT_EQ(longGame.moves().size(), 1500u);
     const std::string list = "position startpos moves " + joined(longGame.moves());
     uci.send(list);
     const Answer replayed = uci.go("go depth 2", longGame);
     EXPECT_TRUE(replayed.strings.empty());
     expectLegalBest(replayed, longGame, "long list");
-    uci.send(list + " e7e5 e1e3");
-    longGame.play("e7e5");
+    uci.send(list + " e4d5 e1e3");
+    longGame.play("e4d5");
     const Answer cut = uci.go("go depth 1", longGame);
     EXPECT_EQ(cut.strings.size(), 1u);
     expectLegalBest(cut, longGame, "long list with an illegal move");

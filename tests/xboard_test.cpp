@@ -425,3 +425,35 @@ TEST(XboardProtocol, RepetitionClaimOnlyAtAThreefoldRepetition) {
 }
 
 }  // namespace
+
+// Typed moves are checked against the rules in protocol mode too, and a game goes on far past
+// the 1,024 keys the history once held: 1,496 plies of knight shuffles, then real play.
+TEST(XboardProtocol, LegalMovesOnlyAndGamesPastTheOldHistory) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    session.start();
+    session.send("e2e5");
+    session.expectLine("Illegal move: e2e5");
+    session.send("d7d5");
+    session.expectLine("Illegal move: d7d5");
+    RulesGame game;
+    for (int round = 0; round < 374; ++round) {
+        for (const char* move : {"g1f3", "g8f6", "f3g1", "f6g8"}) {
+            session.send(move);
+            game.play(move);
+        }
+    }
+    session.send("e2e4");
+    game.play("e2e4");
+    std::mt19937 random(1500);
+    ASSERT_TRUE(session.play(game, session.turn(game, {"time 1000", "otim 1000", "go"})));
+    for (int turn = 0; turn < 12 && !game.over(); ++turn) {
+        const std::vector<std::string> legal = game.legalMoves();
+        const std::string move = legal[random() % legal.size()];
+        game.play(move);
+        if (game.over()) break;
+        if (!session.play(game, session.turn(game, {"time 1000", "otim 1000", move}))) break;
+    }
+    EXPECT_GT(game.moves().size(), 1500u);
+    session.finish();
+}

@@ -6,9 +6,10 @@
 
 namespace board {
 
-// Room for a long game plus the deepest search path; game moves are refused
-// once gamePly reaches MAX_GAME_PLY so the search never writes past the table.
-constexpr int GAME_HISTORY_SIZE = 1024;
+// Room for the longest game the fifty-move rule allows (about 11,900 plies) plus
+// the deepest search path; game moves are refused once gamePly reaches
+// MAX_GAME_PLY, so the search never writes past the table.
+constexpr int GAME_HISTORY_SIZE = 16384;
 constexpr int MAX_GAME_PLY = GAME_HISTORY_SIZE - MAX_PLY - 2;
 
 constexpr int START_CASTLING = CASTLE_BOTH;

@@ -17,6 +17,7 @@ int bookLineCount = 0;
 char bookMatches[BOOK_MAX_LINES][BOOK_LINE_SIZE];
 char gameMoveText[BOOK_LINE_SIZE];
 bool bookActive = false;
+bool gameFromInitialPosition = true;
 
 namespace {
 
@@ -55,6 +56,15 @@ void loadBook() {
 void clearGameText() {
     std::memset(gameMoveText, 0, sizeof gameMoveText);
     std::memset(bookMatches, 0, sizeof bookMatches);
+}
+
+void takeBackGameText(int ply) {
+    const int offset = DIGITS_PER_MOVE * ply;
+    // Moves past the text's end were played out of the book: the game is still outside it.
+    if (!gameFromInitialPosition || static_cast<int>(std::strlen(gameMoveText)) < offset) return;
+    gameMoveText[offset] = '\0';
+    loadBook();
+    bookActive = true;
 }
 
 void probeBook(Move& move) {

@@ -15,6 +15,8 @@ extern int bookLineCount;
 extern char bookMatches[BOOK_MAX_LINES][BOOK_LINE_SIZE];
 extern char gameMoveText[BOOK_LINE_SIZE];
 extern bool bookActive;
+// The game began at the initial position, so gameMoveText can follow it; a set-up position ends that.
+extern bool gameFromInitialPosition;
 
 // The file read by loadBook; tests point it elsewhere.
 void setBookPath(const char* path);
@@ -26,5 +28,8 @@ void probeBook(Move& move);
 void appendBookDigits(const Move& move);
 // Clears gameMoveText and the scratch table.
 void clearGameText();
+// After a take-back to this ply: the text is cut back, the file read afresh and the
+// book on again when the game is back among moves the text holds (the next probe decides).
+void takeBackGameText(int ply);
 
 }  // namespace book

@@ -3,13 +3,16 @@
 
 #include <cstring>
 
+#include "board/attacks.h"
 #include "board/keys.h"
 #include "board/perft.h"
 #include "board/position.h"
 #include "board/random.h"
+#include "board/repetition.h"
 #include "book/book.h"
 #include "eval/evaluate.h"
 #include "frontend/display.h"
+#include "frontend/fen.h"
 #include "frontend/input.h"
 #include "frontend/loader.h"
 #include "frontend/movetext.h"
@@ -33,6 +36,74 @@ bool enginePlays = false;
 bool outOfTime = false;
 
 namespace {
+
+constexpr int MIN_DEPTH_SETTING = 1;
+// The longest console think: the design's budget, which is also what "st 0" restores.
+constexpr long long MAX_MOVE_TIME_MS = search::CONSOLE_TIME_BUDGET_MS;
+
+bool is(const char* word, const char* expected) { return std::strcmp(word, expected) == 0; }
+
+void setMoveTime(const char* argument, const char* line) {
+    long long milliseconds = 0;
+    if (argument != nullptr && is(argument, "off")) {
+        milliseconds = 0;
+    } else if (!parseSeconds(argument, milliseconds)) {
+        printError("st needs a number of seconds, or off", line);
+        return;
+    }
+    if (milliseconds > MAX_MOVE_TIME_MS) milliseconds = MAX_MOVE_TIME_MS;
+    search::moveTimeMs = static_cast<int>(milliseconds);
+}
+
+void setDepthLimit(const char* argument, const char* line) {
+    long long depth = 0;
+    if (!parseInteger(argument, depth) || depth < MIN_DEPTH_SETTING || depth > DEFAULT_MAX_DEPTH) {
+        printError("sd needs a depth from 1 to 20", line);
+        return;
+    }
+    maxDepth = static_cast<std::uint8_t>(depth);
+}
+
+bool sideToMoveHasLegalMove() {
+    Move move{};
+    return search::firstLegalMove(move);
+}
+
+// Said after a move that leaves the side to move without a legal move.
+void announceGameEnd() {
+    if (sideToMoveHasLegalMove()) return;
+    if (board::isKingAttacked(board::opponentOf(board::sideToMove)))
+        printCheckmate(board::opponentOf(board::sideToMove));
+    else
+        printStalemate();
+}
+
+// The engine's turn in the console; the end of the game is said when a move of this turn ended it.
+void consoleThink(int plyBefore) {
+    search::think();
+    if (board::gamePly != plyBefore) announceGameEnd();
+}
+
+void userMove(const char* text) {
+    Move move{};
+    // After the end a move-shaped text gets the reason, not just "Illegal move".
+    if (parseUserMove(text, move) != MoveTextKind::NOT_A_MOVE && !sideToMoveHasLegalMove()) {
+        printError("the game is over", text);
+        return;
+    }
+    const int plyBefore = board::gamePly;
+    if (playUserMove(text)) consoleThink(plyBefore);
+}
+
+void takeBack(int moves, const char* line) {
+    if (!takeBackMoves(moves)) printError(moves == 1 ? "no move to take back" : "no two moves to take back", line);
+}
+
+void printPosition() {
+    char text[FEN_TEXT_SIZE];
+    writeFen(text);
+    printFen(text);
+}
 
 void runPerft(const char* argument, const char* line) {
     long long depth = 0;
@@ -68,14 +139,21 @@ void newGame() {
     search::clearTranspositionTable();
     book::clearGameText();
     book::loadBook();
-    board::gamePly = 0;
-    board::halfMoveClock = 0;
+    board::startGameRecord(0, 1);
+    book::gameFromInitialPosition = true;
     search::nodeCount = 0;
     for (int entry = 1; entry < board::GAME_HISTORY_SIZE; ++entry) board::GameHistory[entry] = 0;
     outOfTime = false;
     search::rootRepetition = false;
     enginePlays = false;
     book::bookActive = true;
+}
+
+bool takeBackMoves(int moves) {
+    if (board::gamePly < moves) return false;
+    for (int move = 0; move < moves; ++move) board::takeBackGameMove();
+    book::takeBackGameText(board::gamePly);
+    return true;
 }
 
 bool handleConsoleLine(char* line) {
@@ -95,7 +173,7 @@ bool handleConsoleLine(char* line) {
     } else if (std::strcmp(command, "perft") == 0) {
         runPerft(argument, original);
     } else if (std::strcmp(command, "move") == 0) {
-        search::think();
+        consoleThink(board::gamePly);
     } else if (std::strcmp(command, "load") == 0) {
         if (argument == nullptr)
             printError("load needs a file name or init", original);
@@ -112,16 +190,34 @@ bool handleConsoleLine(char* line) {
     } else if (std::strcmp(command, "uci") == 0) {
         uciDriver();
         return false;
+    } else if (is(command, "st")) {
+        setMoveTime(argument, original);
+    } else if (is(command, "sd")) {
+        setDepthLimit(argument, original);
+    } else if (is(command, "new")) {
+        newGame();
+    } else if (is(command, "undo")) {
+        takeBack(1, original);
+    } else if (is(command, "remove")) {
+        takeBack(2, original);
+    } else if (is(command, "fen")) {
+        printPosition();
+    } else if (is(command, "help")) {
+        printHelp();
     } else {
-        playUserMove(command);
+        userMove(command);
     }
     return true;
 }
 
 void consoleLoop() {
     char line[LINE_BUFFER_SIZE];
-    while (readLine(line, LINE_BUFFER_SIZE, standardInput) != LineEnd::STREAM_END)
+    while (readLine(line, LINE_BUFFER_SIZE, standardInput) != LineEnd::STREAM_END) {
         if (!handleConsoleLine(line)) return;
+        // A terminal shows each line at once; a program driving the console through a pipe
+        // must see a command's whole answer before it sends the next one.
+        flushOutput();
+    }
 }
 
 }  // namespace frontend

@@ -16,6 +16,8 @@ extern bool outOfTime;
 // Seeds the generator, builds the keys and starts the first game.
 void startUp(std::uint32_t seed);
 void newGame();
+// Takes back that many game moves with the book's text; false, with nothing changed, when fewer were played.
+bool takeBackMoves(int moves);
 // Handles one console line; false when the program is to end.
 bool handleConsoleLine(char* line);
 void consoleLoop();

@@ -1,12 +1,9 @@
-// A position is parsed into a scratch record first, so a rejected line leaves
-// the game's position exactly as it was.
+// Reads a position file's first line; the FEN reader checks it before anything changes.
 #include "frontend/loader.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "board/keys.h"
-#include "board/position.h"
 #include "book/book.h"
 #include "frontend/console.h"
 #include "frontend/input.h"
@@ -14,87 +11,6 @@
 #include "frontend/words.h"
 
 namespace frontend {
-
-namespace {
-
-constexpr int PLACEMENT_FIELD = 0;
-constexpr int SIDE_FIELD = 1;
-constexpr int CASTLING_FIELD = 2;
-
-PieceCode pieceOfLetter(char letter) {
-    switch (letter) {
-        case 'k': return BLACK_KING;
-        case 'K': return WHITE_KING;
-        case 'q': return BLACK_QUEEN;
-        case 'Q': return WHITE_QUEEN;
-        case 'r': return BLACK_ROOK;
-        case 'R': return WHITE_ROOK;
-        case 'b': return BLACK_BISHOP;
-        case 'B': return WHITE_BISHOP;
-        case 'n': return BLACK_KNIGHT;
-        case 'N': return WHITE_KNIGHT;
-        case 'p': return BLACK_PAWN;
-        case 'P': return WHITE_PAWN;
-        default: return EMPTY;
-    }
-}
-
-}  // namespace
-
-bool parsePlacement(const char* placement, LoadedPosition& position) {
-    for (auto& row : position.board)
-        for (PieceCode& square : row) square = EMPTY;
-    position.nonPawnPieces = 0;
-    int row = LAST_ROW;
-    int col = FIRST_COL;
-    for (const char* cursor = placement; *cursor != '\0'; ++cursor) {
-        const char character = *cursor;
-        const PieceCode piece = pieceOfLetter(character);
-        if (piece != EMPTY) {
-            if (col > LAST_COL) return false;
-            position.board[row][col++] = piece;
-            if (isOfficer(piece)) ++position.nonPawnPieces;
-        } else if (character == '/') {
-            if (col != BOARD_SIZE || row == FIRST_ROW) return false;
-            --row;
-            col = FIRST_COL;
-        } else if (character >= '1' && character <= '8') {
-            col += character - '0';
-            if (col > BOARD_SIZE) return false;
-        }
-    }
-    return row == FIRST_ROW && col == BOARD_SIZE;
-}
-
-void parseCastling(const char* castling, LoadedPosition& position) {
-    position.whiteCastling = 0;
-    position.blackCastling = 0;
-    for (const char* cursor = castling; cursor != nullptr && *cursor != '\0'; ++cursor) {
-        switch (*cursor) {
-            case 'K': position.whiteCastling |= CASTLE_KINGSIDE; break;
-            case 'Q': position.whiteCastling |= CASTLE_QUEENSIDE; break;
-            case 'k': position.blackCastling |= CASTLE_KINGSIDE; break;
-            case 'q': position.blackCastling |= CASTLE_QUEENSIDE; break;
-            default: break;
-        }
-    }
-}
-
-void installPosition(const LoadedPosition& position) {
-    std::memcpy(board::Board, position.board, sizeof board::Board);
-    board::sideToMove = position.side;
-    board::locateKings();
-    board::whiteCastling = position.whiteCastling;
-    board::blackCastling = position.blackCastling;
-    board::nonPawnPieceCount = position.nonPawnPieces;
-    board::whiteEpFile = NO_EP_FILE;
-    board::blackEpFile = NO_EP_FILE;
-    board::gamePly = 0;
-    board::halfMoveClock = 0;
-    board::currentKey = board::computeKey();
-    board::GameHistory[0] = board::currentKey;
-    book::bookActive = false;
-}
 
 namespace {
 
@@ -133,16 +49,10 @@ void loadPosition(const char* argument) {
 
     const Words fields = splitWords(line);
     LoadedPosition position{};
-    if (fields.count <= PLACEMENT_FIELD || !parsePlacement(fields.word[PLACEMENT_FIELD], position)) {
-        printPositionNotLoaded("the placement is not eight ranks of eight squares");
+    if (const char* reason = readFen(fields, 0, fields.count, FenFields::FIRST_THREE, position)) {
+        printPositionNotLoaded(reason);
         return;
     }
-    if (fields.count <= SIDE_FIELD) {
-        printPositionNotLoaded("the side to move is missing");
-        return;
-    }
-    position.side = fields.word[SIDE_FIELD][0] == 'w' ? WHITE : BLACK;
-    parseCastling(fields.count > CASTLING_FIELD ? fields.word[CASTLING_FIELD] : nullptr, position);
     installPosition(position);
 }
 

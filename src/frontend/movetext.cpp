@@ -1,11 +1,10 @@
-// Typed moves are not compared with the legal moves: a well-formed text is played
-// as it stands, whichever piece it moves. Malformed text never reaches the board.
+// A typed move is played only when it is a legal move of the side to move; anything
+// else is refused before it reaches the board.
 #include "frontend/movetext.h"
 
 #include <cstring>
 
 #include "board/position.h"
-#include "frontend/console.h"
 #include "frontend/output.h"
 #include "movegen/movelist.h"
 #include "search/think.h"
@@ -92,19 +91,34 @@ MoveTextKind parseUserMove(const char* text, Move& move) {
     return MoveTextKind::PLAYABLE;
 }
 
-void playUserMove(const char* text) {
+bool isLegalUserMove(const Move& move) {
+    // A pawn that reaches the last rank without a letter arrives as a pawn: legal
+    // exactly when promoting there is, since the piece on the square does not matter.
+    PieceCode promotion = move.promotion;
+    const bool lastRank = (move.piece == WHITE_PAWN && move.toRow == LAST_ROW) ||
+                          (move.piece == BLACK_PAWN && move.toRow == FIRST_ROW);
+    if (lastRank && promotion == EMPTY) promotion = move.piece == WHITE_PAWN ? WHITE_QUEEN : BLACK_QUEEN;
+    Move generated{};
+    return search::findLegalMove(move.fromRow, move.fromCol, move.toRow, move.toCol, promotion, generated);
+}
+
+bool playUserMove(const char* text) {
     Move move{};
     switch (parseUserMove(text, move)) {
-        case MoveTextKind::NOT_A_MOVE: printUnknownCommand(text); return;
-        case MoveTextKind::UNPLAYABLE: printIllegalMove(text); return;
+        case MoveTextKind::NOT_A_MOVE: printUnknownCommand(text); return false;
+        case MoveTextKind::UNPLAYABLE: printIllegalMove(text); return false;
         case MoveTextKind::PLAYABLE: break;
+    }
+    if (!isLegalUserMove(move)) {
+        printIllegalMove(text);
+        return false;
     }
     if (board::gamePly >= board::MAX_GAME_PLY) {
         printError("game too long", text);
-        return;
+        return false;
     }
     search::playGameMove(move);
-    if (!xboardMode || enginePlays) search::think();
+    return true;
 }
 
 }  // namespace frontend

@@ -18,7 +18,10 @@ enum class MoveTextKind {
 void moveReplyText(const Move& move, char* text);
 // Builds the record for a typed move as the board stands; the position is not touched.
 MoveTextKind parseUserMove(const char* text, Move& move);
-// Plays a typed move and lets the engine answer; bad text is refused with a message.
-void playUserMove(const char* text);
+// True when the parsed record is a legal move of the side to move.
+bool isLegalUserMove(const Move& move);
+// Plays a typed move when it is legal; anything else is refused with a message and
+// changes nothing. Whether the engine answers is the caller's to decide.
+bool playUserMove(const char* text);
 
 }  // namespace frontend

@@ -64,6 +64,32 @@ void printError(const char* reason, const char* text) { emit("Error (%s): %s\n",
 
 void printProtocolEntry() { emit("\n"); }
 
+void printHelp() {
+    emit("e2e4, e7e8q  play a move (castling is the king's move); the engine answers\n"
+         "move         the engine plays for the side to move\n"
+         "new          a new game\n"
+         "undo         take back the last move\n"
+         "remove       take back the last two moves\n"
+         "st N         think at most N seconds a move (st 2.5); st 0 or st off: no limit\n"
+         "sd N         search at most N plies, 1 to 20\n"
+         "board        show the board\n"
+         "fen          print the position as FEN\n"
+         "load FILE    set the position from a FEN line in FILE; load init: a new game\n"
+         "perft N      count the moves down to depth N\n"
+         "hash         print the position key, computed and kept\n"
+         "eval         print the static value for the side to move\n"
+         "xboard       switch to the xboard protocol\n"
+         "uci          switch to UCI\n"
+         "help         this list\n"
+         "quit         end the program\n");
+}
+
+void printFen(const char* text) { emit("%s\n", text); }
+
+void printCheckmate(Color winner) { emit("Checkmate: %s wins\n", winner == WHITE ? "White" : "Black"); }
+
+void printStalemate() { emit("Stalemate: the game is drawn\n"); }
+
 void printThinkingLine(const char* text) { emit("%s\n", text); }
 
 void printUciLine(const char* text) { emit("%s\n", text); }

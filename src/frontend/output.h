@@ -28,6 +28,10 @@ void printUnknownCommand(const char* text);
 void printIllegalMove(const char* text);
 void printError(const char* reason, const char* text);
 void printProtocolEntry();
+void printHelp();
+void printFen(const char* text);
+void printCheckmate(Color winner);
+void printStalemate();
 void printThinkingLine(const char* text);
 // A UCI line, printed as given with a line end.
 void printUciLine(const char* text);

@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "board/keys.h"
 #include "board/position.h"
+#include "board/repetition.h"
 #include "book/book.h"
 #include "frontend/console.h"
 #include "frontend/input.h"
-#include "frontend/loader.h"
+#include "frontend/fen.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
 #include "frontend/words.h"
@@ -31,27 +31,26 @@ namespace {
 constexpr int INFO_TEXT_SIZE = 512;
 constexpr int INFINITE_BUDGET_MS = INT_MAX;
 constexpr int MAX_UCI_DEPTH = MAX_PLY - 1;
-constexpr int FEN_PLACEMENT = 0;
-constexpr int FEN_SIDE = 1;
-constexpr int FEN_CASTLING = 2;
-constexpr int FEN_EN_PASSANT = 3;
-constexpr int FEN_HALF_MOVES = 4;
 constexpr int FEN_FIELDS = 6;
-// Past the fifty-move limit every count behaves alike; the search adds a ply per node to it.
-constexpr long long MAX_HALF_MOVE_CLOCK = 1000;
 constexpr unsigned CLOCK_CHECK_MASK = 64 - 1;
 // "position startpos moves ..." grows by five or six characters a ply: room for the longest
 // game the history table takes, where the console's 256 would cut a game after 23 moves.
-constexpr int UCI_LINE_SIZE = 8192;
+constexpr int UCI_LINE_SIZE = 6 * board::GAME_HISTORY_SIZE + 1024;
 
 bool ownBook = true;
 bool quitRequested = false;
 bool stopRequested = false;
 long long nodeLimit = 0;
 unsigned interruptCalls = 0;
+// Lines this long live in static buffers, never on the stack of a search.
+char driverLine[UCI_LINE_SIZE];
+char searchLine[UCI_LINE_SIZE];
+char searchWords[UCI_LINE_SIZE];
 // A line that arrived during a search and is obeyed after "bestmove".
 char pendingLine[UCI_LINE_SIZE];
 bool havePendingLine = false;
+// False after a "position" the engine could not take whole: "go" must not answer for another game.
+bool positionKnown = true;
 
 bool is(const char* word, const char* expected) { return word != nullptr && std::strcmp(word, expected) == 0; }
 
@@ -73,14 +72,13 @@ void handshake() {
 
 // Lines read while searching: answered at once or kept for afterwards.
 void takeLineDuringSearch() {
-    char line[UCI_LINE_SIZE];
+    char* const line = searchLine;
     if (readLine(line, UCI_LINE_SIZE, standardInput) == LineEnd::STREAM_END) {
         quitRequested = true;
         return;
     }
-    char words[UCI_LINE_SIZE];
-    std::memcpy(words, line, sizeof words);
-    const Words split = splitWords(words);
+    std::memcpy(searchWords, line, sizeof searchWords);
+    const Words split = splitWords(searchWords);
     if (split.count == 0) return;
     const char* command = split.word[0];
     if (is(command, "isready")) {
@@ -107,62 +105,10 @@ bool uciInterrupts() {
     return stopRequested || quitRequested;
 }
 
-bool parseEnPassant(const char* text, LoadedPosition& position, int& whiteEpFile, int& blackEpFile) {
-    whiteEpFile = blackEpFile = NO_EP_FILE;
-    if (is(text, "-")) return true;
-    if (std::strlen(text) != 2 || text[0] < 'a' || text[0] > 'h' || (text[1] != '3' && text[1] != '6')) return false;
-    const int file = text[0] - 'a';
-    // Kept only when the pawn that just advanced really stands beside its target square.
-    if (position.side == WHITE && text[1] == '6' && position.board[4][file] == BLACK_PAWN &&
-        position.board[5][file] == EMPTY && position.board[6][file] == EMPTY)
-        blackEpFile = file;
-    if (position.side == BLACK && text[1] == '3' && position.board[3][file] == WHITE_PAWN &&
-        position.board[2][file] == EMPTY && position.board[1][file] == EMPTY)
-        whiteEpFile = file;
-    return true;
-}
-
-bool strictPlacement(const char* placement) {
-    for (const char* cursor = placement; *cursor != '\0'; ++cursor)
-        if (std::strchr("kqrbnpKQRBNP12345678/", *cursor) == nullptr) return false;
-    return true;
-}
-
-// Sets the position from FEN fields; false (and nothing changed) when they are broken.
-bool setFenPosition(const Words& words, int first, int fieldCount) {
-    if (fieldCount < 2) return false;
-    const char* placement = words.word[first + FEN_PLACEMENT];
-    const char* side = words.word[first + FEN_SIDE];
-    LoadedPosition position{};
-    if (!strictPlacement(placement) || !parsePlacement(placement, position)) return false;
-    if (!is(side, "w") && !is(side, "b")) return false;
-    position.side = is(side, "w") ? WHITE : BLACK;
-    const char* castling = fieldCount > FEN_CASTLING ? words.word[first + FEN_CASTLING] : "-";
-    for (const char* cursor = castling; *cursor != '\0'; ++cursor)
-        if (std::strchr("KQkq-", *cursor) == nullptr) return false;
-    parseCastling(castling, position);
-    int whiteEpFile = NO_EP_FILE;
-    int blackEpFile = NO_EP_FILE;
-    if (fieldCount > FEN_EN_PASSANT &&
-        !parseEnPassant(words.word[first + FEN_EN_PASSANT], position, whiteEpFile, blackEpFile))
-        return false;
-    long long halfMoves = 0;
-    if (fieldCount > FEN_HALF_MOVES && (!parseInteger(words.word[first + FEN_HALF_MOVES], halfMoves) || halfMoves < 0))
-        return false;
-    if (halfMoves > MAX_HALF_MOVE_CLOCK) halfMoves = MAX_HALF_MOVE_CLOCK;
-    installPosition(position);
-    board::whiteEpFile = whiteEpFile;
-    board::blackEpFile = blackEpFile;
-    board::halfMoveClock = static_cast<int>(halfMoves);
-    board::currentKey = board::computeKey();
-    board::GameHistory[0] = board::currentKey;
-    return true;
-}
-
 void setStartPosition() {
     board::setupInitialPosition();
-    board::gamePly = 0;
-    board::halfMoveClock = 0;
+    board::startGameRecord(0, 1);
+    book::gameFromInitialPosition = true;
 }
 
 PieceCode promotionCode(char letter) {
@@ -187,14 +133,39 @@ bool replayMove(const char* text) {
     if (!onBoard(fromRow, fromCol) || !onBoard(toRow, toCol)) return false;
     const PieceCode promotion = length == 5 ? promotionCode(text[4]) : EMPTY;
     if (length == 5 && promotion == EMPTY) return false;
-    if (board::gamePly >= board::MAX_GAME_PLY) return false;
     Move move{};
     if (!search::findLegalMove(fromRow, fromCol, toRow, toCol, promotion, move)) return false;
     search::playGameMove(move);
     return true;
 }
 
-void position(const Words& words) {
+// The move list, read in turns of MAX_WORDS words; false when a move is illegal or the
+// game outgrows the history, with a message either way.
+bool replayMoves(Words words, int index) {
+    for (;;) {
+        for (; index < words.count; ++index) {
+            if (board::gamePly >= board::MAX_GAME_PLY) {
+                info("info string position not set: the game is longer than %d plies", board::MAX_GAME_PLY);
+                positionKnown = false;
+                return false;
+            }
+            if (!replayMove(words.word[index])) {
+                info("info string illegal move %s: the moves stop before it", words.word[index]);
+                return false;
+            }
+        }
+        if (words.rest == nullptr) return true;
+        words = splitWords(words.rest);
+        index = 0;
+    }
+}
+
+void position(const Words& words, bool cut) {
+    if (cut) {
+        info("info string position not set: the line is longer than %d bytes", UCI_LINE_SIZE - 1);
+        positionKnown = false;
+        return;
+    }
     int index = 1;
     const bool startpos = index < words.count && is(words.word[index], "startpos");
     if (startpos) {
@@ -205,26 +176,24 @@ void position(const Words& words) {
         int fieldCount = 0;
         while (index + fieldCount < words.count && fieldCount < FEN_FIELDS && !is(words.word[index + fieldCount], "moves"))
             ++fieldCount;
-        if (!setFenPosition(words, index, fieldCount)) {
+        LoadedPosition fen{};
+        if (fieldCount < 2 || readFen(words, index, fieldCount, FenFields::ALL_SIX, fen) != nullptr) {
             printUciLine("info string position not set: broken FEN; the previous position stays");
             return;
         }
+        installPosition(fen);
         index += fieldCount;
     } else {
         printUciLine("info string position not set: expected startpos or fen");
         return;
     }
+    positionKnown = true;
     // The book follows a game from the start position only.
     book::clearGameText();
     book::loadBook();
     book::bookActive = ownBook && startpos;
     while (index < words.count && !is(words.word[index], "moves")) ++index;
-    for (++index; index < words.count; ++index) {
-        if (!replayMove(words.word[index])) {
-            info("info string illegal move %s: the moves stop before it", words.word[index]);
-            return;
-        }
-    }
+    replayMoves(words, index + 1);
 }
 
 struct GoRequest {
@@ -295,6 +264,11 @@ void waitForStop() {
 void go(const Words& words) {
     const GoRequest request = parseGo(words);
     stopRequested = false;
+    if (!positionKnown) {
+        printUciLine("info string no position to search: the last one was not set");
+        printBestMove(nullptr);
+        return;
+    }
     search::nodeCount = 0;
     if (book::bookActive) {
         book::probeBook(search::PvTable[0][0]);
@@ -323,6 +297,7 @@ void go(const Words& words) {
 
 void newUciGame() {
     newGame();
+    positionKnown = true;
     // A new game turns the book on; the option still decides.
     book::bookActive = book::bookActive && ownBook;
 }
@@ -350,6 +325,8 @@ int uciTimeBudget(const UciClock& clock) {
 }
 
 bool handleUciLine(char* line) {
+    // A line that filled the buffer was cut: a move list that does not end where the interface's does.
+    const bool cut = std::strlen(line) >= static_cast<std::size_t>(UCI_LINE_SIZE - 1);
     const Words words = splitWords(line);
     if (words.count == 0) return true;
     const char* command = words.word[0];
@@ -357,7 +334,7 @@ bool handleUciLine(char* line) {
     if (is(command, "uci")) handshake();
     else if (is(command, "isready")) printUciLine("readyok");
     else if (is(command, "ucinewgame")) newUciGame();
-    else if (is(command, "position")) position(words);
+    else if (is(command, "position")) position(words, cut);
     else if (is(command, "go")) go(words);
     else if (is(command, "setoption")) setOption(words);
     // "stop" while idle, "ponderhit", "debug", "register" and unknown words: nothing to do.
@@ -370,10 +347,10 @@ void uciDriver() {
     search::inputInterrupts = uciInterrupts;
     std::signal(SIGINT, SIG_IGN);
     handshake();
-    char line[UCI_LINE_SIZE];
+    char* const line = driverLine;
     for (;;) {
         if (havePendingLine) {
-            std::memcpy(line, pendingLine, sizeof line);
+            std::memcpy(line, pendingLine, UCI_LINE_SIZE);
             havePendingLine = false;
         } else if (readLine(line, UCI_LINE_SIZE, standardInput) == LineEnd::STREAM_END) {
             return;

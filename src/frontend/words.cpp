@@ -6,11 +6,17 @@
 namespace frontend {
 
 Words splitWords(char* line) {
-    Words words{};
+    Words words;
+    words.count = 0;
+    words.rest = nullptr;
     char* cursor = line;
-    while (*cursor != '\0' && words.count < MAX_WORDS) {
+    for (;;) {
         while (*cursor == ' ') ++cursor;
         if (*cursor == '\0') break;
+        if (words.count == MAX_WORDS) {
+            words.rest = cursor;
+            break;
+        }
         words.word[words.count++] = cursor;
         while (*cursor != '\0' && *cursor != ' ') ++cursor;
         if (*cursor == ' ') *cursor++ = '\0';
@@ -30,6 +36,30 @@ bool parseInteger(const char* text, long long& value) {
     }
     if (*text != '\0') return false;
     value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+bool parseSeconds(const char* text, long long& milliseconds) {
+    constexpr int MILLISECONDS_PER_SECOND = 1000;
+    constexpr int FIRST_DECIMAL_MILLISECONDS = 100;
+    if (text == nullptr) return false;
+    long long whole = 0;
+    bool digitSeen = false;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        digitSeen = true;
+        whole = whole * 10 + (*text - '0');
+        if (whole > INT_MAX) whole = INT_MAX;
+    }
+    long long fraction = 0;
+    if (*text == '.') {
+        // Digits past the millisecond are read and dropped.
+        for (int scale = FIRST_DECIMAL_MILLISECONDS; *++text >= '0' && *text <= '9'; scale /= 10) {
+            digitSeen = true;
+            fraction += (*text - '0') * scale;
+        }
+    }
+    if (!digitSeen || *text != '\0') return false;
+    milliseconds = whole * MILLISECONDS_PER_SECOND + fraction;
     return true;
 }
 

@@ -75,7 +75,7 @@ bool handleProtocolLine(char* line) {
     } else if (std::strcmp(command, "white") == 0) {
         setSideToMove(WHITE);
     } else if (!isIgnored(command)) {
-        playUserMove(command);
+        if (playUserMove(command) && enginePlays) search::think();
     }
     return true;
 }

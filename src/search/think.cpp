@@ -97,12 +97,7 @@ bool findLegalMove(int fromRow, int fromCol, int toRow, int toCol, PieceCode pro
 
 void playGameMove(Move& move) {
     if (book::bookActive) book::appendBookDigits(move);
-    board::makeMove(move);
-    const bool pawnMove = move.piece == WHITE_PAWN || move.piece == BLACK_PAWN;
-    if (move.captured == EMPTY && !pawnMove)
-        ++board::halfMoveClock;
-    else
-        board::halfMoveClock = 0;
+    board::makeGameMove(move);
 }
 
 void think() {

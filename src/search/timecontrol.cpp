@@ -1,4 +1,5 @@
-// A think may use a thirtieth of the reported clock; console thinks are bounded by depth.
+// A think may use a thirtieth of the reported clock; console thinks are bounded by depth
+// unless "st" sets a time per move.
 #include "search/timecontrol.h"
 
 #include <ctime>
@@ -8,6 +9,7 @@
 namespace search {
 
 int timeLeft = 0;
+int moveTimeMs = 0;
 int timeBudget = 0;
 ClockReading thinkStart = {0, 0};
 
@@ -31,7 +33,8 @@ std::int64_t elapsedMilliseconds(const ClockReading& start, const ClockReading& 
 }
 
 int computeTimeBudget() {
-    if (!frontend::xboardMode) return CONSOLE_TIME_BUDGET_MS;
+    // The console thinks to its depth limit unless the user has set a time per move.
+    if (!frontend::xboardMode) return moveTimeMs > 0 ? moveTimeMs : CONSOLE_TIME_BUDGET_MS;
     const std::int64_t budget =
         static_cast<std::int64_t>(timeLeft) * MILLISECONDS_PER_CENTISECOND / BUDGET_SHARE_OF_CLOCK;
     return static_cast<int>(budget);

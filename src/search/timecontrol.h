@@ -21,6 +21,7 @@ int wallClockMilliseconds();
 std::int64_t elapsedMilliseconds(const ClockReading& start, const ClockReading& now);
 
 extern int timeLeft;  // centiseconds, from the protocol's "time"
+extern int moveTimeMs;  // a fixed time per think set by "st"; 0 when none
 extern int timeBudget;  // milliseconds this think may use
 extern ClockReading thinkStart;
 

@@ -1,0 +1,43 @@
+// Positions as FEN text: read (the console's first three fields, or all six) with
+// one set of checks, installed as a game's first position, and written back.
+#pragma once
+
+#include "frontend/words.h"
+#include "types.h"
+
+namespace frontend {
+
+// The longest FEN the writer produces (placement 71, the other fields under 30) and room to spare.
+constexpr int FEN_TEXT_SIZE = 128;
+
+struct LoadedPosition {
+    PieceCode board[BOARD_SIZE][BOARD_SIZE];
+    Color side;
+    int whiteCastling;
+    int blackCastling;
+    int nonPawnPieces;
+    // Read from six fields only; a position built from fewer has none, 0 and 1.
+    int whiteEpFile = NO_EP_FILE;
+    int blackEpFile = NO_EP_FILE;
+    int halfMoves = 0;
+    int moveNumber = 1;
+};
+
+// Which fields are read: a position file gives the first three (the rest of its line is
+// ignored), a UCI "position fen" all six (missing trailing fields read as "-", 0 and 1).
+enum class FenFields { FIRST_THREE, ALL_SIX };
+
+// Reads a placement field; false unless it describes exactly eight ranks of
+// eight squares. Characters that are neither pieces, digits 1-8 nor "/" are skipped.
+bool parsePlacement(const char* placement, LoadedPosition& position);
+// Castling letters K, Q, k, q; anything else adds nothing.
+void parseCastling(const char* castling, LoadedPosition& position);
+// Reads count FEN fields starting at words.word[first]; nullptr when they make a
+// position, else the reason they do not (position is then scratch).
+const char* readFen(const Words& words, int first, int count, FenFields fields, LoadedPosition& position);
+// Makes the position the game's first: a new key history, nothing to take back, book off.
+void installPosition(const LoadedPosition& position);
+// The current position as six FEN fields, castling rights as the engine holds them.
+void writeFen(char (&text)[FEN_TEXT_SIZE]);
+
+}  // namespace frontend
