@@ -245,6 +245,23 @@ bool RulesGame::fiftyMoves() const { return board::halfMoveClock >= 100; }
 
 bool RulesGame::over() const { return legalMoveTexts().empty() || occurrences() >= 3 || fiftyMoves(); }
 
+std::vector<std::string> RulesGame::editCommands() const {
+    static constexpr char LETTERS[] = "PKQBNR.RNBQKP";
+    std::vector<std::string> lines = {"edit", "#"};
+    for (const bool white : {true, false}) {
+        if (!white) lines.push_back("c");
+        for (int row = 0; row < BOARD_SIZE; ++row)
+            for (int col = 0; col < BOARD_SIZE; ++col) {
+                const PieceCode piece = board::Board[row][col];
+                if (piece != EMPTY && isWhitePiece(piece) == white)
+                    lines.push_back(std::string(1, LETTERS[piece]) + static_cast<char>('a' + col) +
+                                    static_cast<char>('1' + row));
+            }
+    }
+    lines.insert(lines.end(), {"c", "."});
+    return lines;
+}
+
 std::string RulesGame::signature() const {
     std::string text;
     for (int row = 0; row < BOARD_SIZE; ++row)

@@ -79,6 +79,9 @@ public:
     // True when no legal move is left or a draw can be claimed.
     bool over() const;
     const std::vector<std::string>& moves() const { return moves_; }
+    // The lines of the protocol's edit mode that set up this placement, as interfaces send them:
+    // "edit", "#", the white pieces, "c", the black pieces (upper-case letters too), "c", ".".
+    std::vector<std::string> editCommands() const;
 
 private:
     std::string signature() const;

@@ -190,12 +190,33 @@ TEST(PvTable, UpdateCopiesTheChildLine) {
 
 TEST(TimeControl, BudgetArithmetic) {
     frontend::xboardMode = true;
+    search::timeReceived = true;
     const int clocks[][2] = {{300, 100}, {29, 9}, {5, 1}, {0, 0}};
     for (const auto& clock : clocks) {
         search::timeLeft = clock[0];
         EXPECT_EQ(search::computeTimeBudget(), clock[1]);
     }
+    // Without a reported clock: "st", else the level's share plus its increment, else a few seconds.
+    const struct {
+        int moveTime;
+        search::Level level;
+        int budget;
+    } settings[] = {
+        {2500, {40, 300000, 0}, 2500},
+        {0, {40, 300000, 0}, 7500},
+        {0, {0, 60000, 2000}, 4000},
+        {0, {0, 0, 0}, search::DEFAULT_MOVE_TIME_MS},
+    };
+    search::timeReceived = false;
+    for (const auto& setting : settings) {
+        search::moveTimeMs = setting.moveTime;
+        search::level = setting.level;
+        EXPECT_EQ(search::computeTimeBudget(), setting.budget) << setting.moveTime << " " << setting.level.moves;
+    }
     frontend::xboardMode = false;
+    search::moveTimeMs = 1500;
+    EXPECT_EQ(search::computeTimeBudget(), 1500);
+    search::moveTimeMs = 0;
     EXPECT_EQ(search::computeTimeBudget(), search::CONSOLE_TIME_BUDGET_MS);
     const search::ClockReading start = {12, 950}, now = {13, 10};
     EXPECT_EQ(search::elapsedMilliseconds(start, now), 60);

@@ -110,16 +110,21 @@ public:
         EXPECT_EQ(*line, expected);
     }
 
-    // Protocol entry and what the interface sends before a game; "easy" is no command of this
-    // protocol version and gets the protocol's own error reply.
+    // Protocol entry and what the interface sends before a game; none of it is answered.
     void start(bool interrupt = false) {
         send("xboard");
         expectLine("");
         if (interrupt) engine.sendSignal(SIGINT);
         for (const char* line : {"new", "random", "level 40 0:20 0", "post", "hard", "easy"}) send(line);
-        expectLine("Error (unknown command): easy");
         send("force");
         send("computer");
+        expectNothingYet();
+    }
+
+    // Nothing has been printed: an unknown word's reply is the next line.
+    void expectNothingYet() {
+        send("hello");
+        expectLine("Error (unknown command): hello");
     }
 
     // Sends the lines of a turn, the last of which starts the think, and reads the answer.
@@ -299,8 +304,7 @@ TEST(XboardProtocol, LowClockAndMateResign) {
     // whatever clock follows, until the next game.
     Turn turn = session.turn(game, {"time 4", "otim 100", "go"});
     EXPECT_EQ(turn.answer, Answer::RESIGN);
-    game.play("e2e4");
-    turn = session.turn(game, {"time 1000", "e2e4"});
+    turn = session.turn(game, {"time 1000", "go"});
     EXPECT_EQ(turn.answer, Answer::RESIGN);
     EXPECT_EQ(turn.thinkingLines, 0);
 
@@ -424,8 +428,6 @@ TEST(XboardProtocol, RepetitionClaimOnlyAtAThreefoldRepetition) {
     session.finish();
 }
 
-}  // namespace
-
 // Typed moves are checked against the rules in protocol mode too, and a game goes on far past
 // the 1,024 keys the history once held: 1,496 plies of knight shuffles, then real play.
 TEST(XboardProtocol, LegalMovesOnlyAndGamesPastTheOldHistory) {
@@ -457,3 +459,175 @@ TEST(XboardProtocol, LegalMovesOnlyAndGamesPastTheOldHistory) {
     EXPECT_GT(game.moves().size(), 1500u);
     session.finish();
 }
+
+// The game after a take-back, rebuilt from the moves left.
+RulesGame withoutLast(const RulesGame& game, std::size_t count) {
+    const std::vector<std::string> moves(game.moves().begin(), game.moves().end() - static_cast<long>(count));
+    RulesGame rebuilt;
+    for (const std::string& move : moves) rebuilt.play(move);
+    return rebuilt;
+}
+
+std::string randomMove(const RulesGame& game, std::mt19937& random) {
+    const std::vector<std::string> legal = game.legalMoves();
+    return legal[random() % legal.size()];
+}
+
+// xboard's own traffic for a person playing White: after "new" the engine plays Black and
+// answers each move at once, with no "go"; "remove" takes back a move pair and "undo" one.
+TEST(XboardTraffic, PersonAgainstTheEngineWithTakeBacks) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    session.send("xboard");
+    session.expectLine("");
+    for (const char* line : {"new", "level 40 5 0", "post", "hard", "easy"}) session.send(line);
+    session.send("undo");
+    session.expectLine("Error (no move to take back): undo");
+    RulesGame game;
+    std::mt19937 random(41);
+    for (int turn = 0; turn < 4; ++turn) {
+        const std::string move = randomMove(game, random);
+        game.play(move);
+        ASSERT_TRUE(session.play(game, session.turn(game, {"time 300", "otim 300", move})));
+        if (turn == 1) {
+            // The person takes back a move pair and plays on from there; the engine still plays Black.
+            session.send("remove");
+            game = withoutLast(game, 2);
+        }
+    }
+    // In force mode nothing is answered; "undo" takes one move back and "go" plays the side on move.
+    session.send("force");
+    const std::string move = randomMove(game, random);
+    session.send(move);
+    session.expectNothingYet();
+    session.send("undo");
+    session.send("undo");
+    game = withoutLast(game, 1);
+    ASSERT_TRUE(session.play(game, session.turn(game, {"time 300", "go"})));
+    for (const char* line : {"result 1-0 {xboard exit}", "force"}) session.send(line);
+    session.expectNothingYet();
+    session.finish();
+}
+
+// GNOME Chess: no "new", no "time", no "level"; its levels are "sd"; each turn is "force",
+// the person's move, "go". Every engine move is searched (a thinking line comes first) and
+// only "go" starts it.
+TEST(XboardTraffic, GnomeChessForceMoveGo) {
+    TemporaryDirectory noBook;
+    for (const bool engineWhite : {true, false}) {
+        SCOPED_TRACE(engineWhite ? "engine White, easy" : "engine Black, hard then normal");
+        Session session(noBook.path());
+        session.send("xboard");
+        session.expectLine("");
+        session.send("random");
+        session.send(engineWhite ? "easy" : "hard");
+        if (engineWhite) session.send("sd 1");
+        RulesGame game;
+        std::mt19937 random(engineWhite ? 7 : 8);
+        for (int turn = 0; turn < 3; ++turn) {
+            if (!engineWhite || turn > 0) {
+                const std::string move = randomMove(game, random);
+                game.play(move);
+                session.send("force");
+                session.send(move);
+                session.expectNothingYet();
+            }
+            // Without a clock a think has a few seconds; "sd 1" leaves one iteration.
+            const Turn reply = session.turn(game, {"go"});
+            EXPECT_GE(reply.thinkingLines, 1);
+            if (engineWhite) {
+                EXPECT_EQ(reply.thinkingLines, 1);
+            } else if (turn == 0) {
+                EXPECT_LE(reply.elapsed, milliseconds(3000) + BUDGET_MARGIN);
+            }
+            ASSERT_TRUE(session.play(game, reply));
+            if (!engineWhite && turn == 0) session.send("sd 2");
+        }
+        session.finish();
+    }
+}
+
+// PyChess speaking the first version: each turn the position comes over in edit mode, then
+// the move, "black" and "go". Bad edit lines are refused and ignored; a board without a king
+// each is refused at "." and the position before it stays.
+TEST(XboardTraffic, PyChessEditHandOver) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    session.send("xboard");
+    session.expectLine("");
+    for (const char* line : {"new", "post", "hard", "level 0 5 0", "time 300", "otim 300", "force", "force"})
+        session.send(line);
+    RulesGame game("rnbqkb1r/ppp1pppp/5n2/3p4/3P4/5N2/PPP1PPPP/RNBQKB1R w KQkq -");
+    std::mt19937 random(15);
+    for (int turn = 0; turn < 3; ++turn) {
+        std::vector<std::string> lines = game.editCommands();
+        if (turn == 0) {
+            // Refused inside edit mode, each with an error, and nothing installed before ".".
+            for (const char* bad : {"Zz9", "pa2", "Ki9", "e2e4", "go"}) lines.insert(lines.end() - 1, bad);
+        }
+        const std::string move = turn == 0 ? "b1d2" : randomMove(game, random);
+        for (const std::string& line : lines) session.send(line);
+        if (turn == 0)
+            for (const char* bad : {"Zz9", "pa2", "Ki9", "e2e4", "go"})
+                session.expectLine(std::string("Error (not an edit command): ") + bad);
+        game.play(move);
+        session.send(move);
+        session.expectNothingYet();
+        ASSERT_TRUE(session.play(game, session.turn(game, {"black", "time 300", "otim 300", "go"})));
+        session.send("force");
+    }
+    for (const char* line : {"edit", "#", "Ke1", "c", "Pd8", "."}) session.send(line);
+    session.expectLine(
+        "Error (illegal position: each side needs one king and no pawn on the first or last rank): .");
+    const std::string move = randomMove(game, random);
+    game.play(move);
+    session.send(move);
+    ASSERT_TRUE(session.play(game, session.turn(game, {"black", "go"})));
+    session.finish();
+}
+
+// A think always has a budget: "st", or "level" without "time", or a few seconds; bad
+// numbers are refused and change no setting.
+TEST(XboardTraffic, ThinkBudgetsWithoutAClock) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    session.send("xboard");
+    session.expectLine("");
+    const struct {
+        const char* line;
+        const char* reply;
+    } BAD[] = {
+        {"level 40", "Error (level needs MPS BASE INC): level 40"},
+        {"level x 5 0", "Error (level needs MPS BASE INC): level x 5 0"},
+        {"level 40 5 y", "Error (level needs MPS BASE INC): level 40 5 y"},
+        {"st", "Error (st needs a number of seconds, or off): st"},
+        {"st -2", "Error (st needs a number of seconds, or off): st -2"},
+        {"sd 0", "Error (sd needs a depth of 1 or more): sd 0"},
+        {"sd deep", "Error (sd needs a depth of 1 or more): sd deep"},
+    };
+    const struct {
+        std::vector<std::string> settings;
+        milliseconds budget;
+    } CASES[] = {
+        {{"st 0.3"}, milliseconds(300)},
+        {{"level 40 0:04 0"}, milliseconds(100)},  // the period shared over its 40 moves
+        {{"level 0 0:03 0.2"}, milliseconds(300)},  // a thirtieth of the base and the increment
+    };
+    for (const auto& test : CASES) {
+        RulesGame game;
+        session.send("new");
+        for (const std::string& line : test.settings) session.send(line);
+        for (const auto& bad : BAD) {
+            session.send(bad.line);
+            session.expectLine(bad.reply);
+        }
+        const Turn turn = session.turn(game, {"force", "go"});
+        EXPECT_GE(turn.thinkingLines, 1) << test.settings[0];
+        EXPECT_LE(turn.elapsed, test.budget + BUDGET_MARGIN) << test.settings[0];
+        ASSERT_TRUE(session.play(game, turn));
+    }
+    session.finish();
+}
+
+
+}  // namespace

@@ -43,18 +43,6 @@ constexpr long long MAX_MOVE_TIME_MS = search::CONSOLE_TIME_BUDGET_MS;
 
 bool is(const char* word, const char* expected) { return std::strcmp(word, expected) == 0; }
 
-void setMoveTime(const char* argument, const char* line) {
-    long long milliseconds = 0;
-    if (argument != nullptr && is(argument, "off")) {
-        milliseconds = 0;
-    } else if (!parseSeconds(argument, milliseconds)) {
-        printError("st needs a number of seconds, or off", line);
-        return;
-    }
-    if (milliseconds > MAX_MOVE_TIME_MS) milliseconds = MAX_MOVE_TIME_MS;
-    search::moveTimeMs = static_cast<int>(milliseconds);
-}
-
 void setDepthLimit(const char* argument, const char* line) {
     long long depth = 0;
     if (!parseInteger(argument, depth) || depth < MIN_DEPTH_SETTING || depth > DEFAULT_MAX_DEPTH) {
@@ -149,6 +137,18 @@ void newGame() {
     book::bookActive = true;
 }
 
+bool readMoveTime(const char* argument) {
+    long long milliseconds = 0;
+    if (argument != nullptr && is(argument, "off")) {
+        milliseconds = 0;
+    } else if (!parseSeconds(argument, milliseconds)) {
+        return false;
+    }
+    if (milliseconds > MAX_MOVE_TIME_MS) milliseconds = MAX_MOVE_TIME_MS;
+    search::moveTimeMs = static_cast<int>(milliseconds);
+    return true;
+}
+
 bool takeBackMoves(int moves) {
     if (board::gamePly < moves) return false;
     for (int move = 0; move < moves; ++move) board::takeBackGameMove();
@@ -191,7 +191,7 @@ bool handleConsoleLine(char* line) {
         uciDriver();
         return false;
     } else if (is(command, "st")) {
-        setMoveTime(argument, original);
+        if (!readMoveTime(argument)) printError(MOVE_TIME_ERROR, original);
     } else if (is(command, "sd")) {
         setDepthLimit(argument, original);
     } else if (is(command, "new")) {

@@ -6,6 +6,7 @@
 namespace frontend {
 
 constexpr int DEFAULT_MAX_DEPTH = 20;
+constexpr const char* MOVE_TIME_ERROR = "st needs a number of seconds, or off";
 
 extern bool xboardMode;
 extern bool uciMode;
@@ -16,6 +17,9 @@ extern bool outOfTime;
 // Seeds the generator, builds the keys and starts the first game.
 void startUp(std::uint32_t seed);
 void newGame();
+// "st": the seconds a think may use (a decimal), or "off" or 0 for no limit;
+// false, with the setting unchanged, when the text is no such number.
+bool readMoveTime(const char* argument);
 // Takes back that many game moves with the book's text; false, with nothing changed, when fewer were played.
 bool takeBackMoves(int moves);
 // Handles one console line; false when the program is to end.

@@ -1,5 +1,6 @@
 // A think may use a thirtieth of the reported clock; console thinks are bounded by depth
-// unless "st" sets a time per move.
+// unless "st" sets a time per move; a protocol think without a reported clock uses st, level
+// or a few seconds.
 #include "search/timecontrol.h"
 
 #include <ctime>
@@ -9,7 +10,9 @@
 namespace search {
 
 int timeLeft = 0;
+bool timeReceived = false;
 int moveTimeMs = 0;
+Level level = {0, 0, 0};
 int timeBudget = 0;
 ClockReading thinkStart = {0, 0};
 
@@ -35,9 +38,20 @@ std::int64_t elapsedMilliseconds(const ClockReading& start, const ClockReading& 
 int computeTimeBudget() {
     // The console thinks to its depth limit unless the user has set a time per move.
     if (!frontend::xboardMode) return moveTimeMs > 0 ? moveTimeMs : CONSOLE_TIME_BUDGET_MS;
-    const std::int64_t budget =
-        static_cast<std::int64_t>(timeLeft) * MILLISECONDS_PER_CENTISECOND / BUDGET_SHARE_OF_CLOCK;
-    return static_cast<int>(budget);
+    // The design's rule whenever the interface reports the clock; without it a think must
+    // still have a budget (a budget of 0 would play the first legal move unsearched).
+    if (timeReceived) {
+        const std::int64_t budget =
+            static_cast<std::int64_t>(timeLeft) * MILLISECONDS_PER_CENTISECOND / BUDGET_SHARE_OF_CLOCK;
+        return static_cast<int>(budget);
+    }
+    if (moveTimeMs > 0) return moveTimeMs;
+    if (level.baseMs > 0 || level.incrementMs > 0) {
+        const int movesToGo = level.moves > 0 ? level.moves : DEFAULT_MOVES_TO_GO;
+        const std::int64_t budget = static_cast<std::int64_t>(level.baseMs) / movesToGo + level.incrementMs;
+        return static_cast<int>(budget > CONSOLE_TIME_BUDGET_MS ? CONSOLE_TIME_BUDGET_MS : budget);
+    }
+    return DEFAULT_MOVE_TIME_MS;
 }
 
 bool timeUp() { return elapsedMilliseconds(thinkStart, readClock()) >= timeBudget; }

@@ -21,7 +21,22 @@ int wallClockMilliseconds();
 std::int64_t elapsedMilliseconds(const ClockReading& start, const ClockReading& now);
 
 extern int timeLeft;  // centiseconds, from the protocol's "time"
+extern bool timeReceived;  // a "time" came in this game (protocol mode)
 extern int moveTimeMs;  // a fixed time per think set by "st"; 0 when none
+
+// The protocol's "level MPS BASE INC": moves per period (0: the whole game), the period's time
+// and the increment per move. Used only while no "time" has come in the game.
+struct Level {
+    int moves;
+    int baseMs;
+    int incrementMs;
+};
+extern Level level;  // all 0 until "level" is read
+
+// Protocol mode with neither "time", "st" nor "level": a few seconds a move.
+constexpr int DEFAULT_MOVE_TIME_MS = 3000;
+// A level's period is shared out as the design's clock is: a thirtieth, unless it names its moves.
+constexpr int DEFAULT_MOVES_TO_GO = 30;
 extern int timeBudget;  // milliseconds this think may use
 extern ClockReading thinkStart;
 
