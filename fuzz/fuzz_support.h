@@ -26,9 +26,9 @@ constexpr std::uint32_t SEED = 12345;
 // Two plies keep a fuzzed "move" or answered user move quick.
 constexpr std::uint8_t FUZZ_DEPTH = 2;
 
-// A wild position (a dozen queens) can make even a two-ply search slow; every
-// search stops here, as a node limit would stop it.
-constexpr std::int64_t MAX_FUZZ_NODES = 20000;
+// A wild position (a dozen queens) can make even a two-ply search slow, and the
+// protocol's "new" lifts the depth limit; every search stops here, as a node limit would.
+constexpr std::int64_t MAX_FUZZ_NODES = 5000;
 // Enough lines for an opening and a middle game, few enough that the searches
 // of one input stay far below the per-input timeout.
 constexpr int MAX_SESSION_LINES = 128;

@@ -373,6 +373,22 @@ TEST(Uci, BrokenPositionsKeepThePreviousOne) {
     const Answer cut = uci.go("go depth 1", longGame);
     EXPECT_EQ(cut.strings.size(), 1u);
     expectLegalBest(cut, longGame, "long list with an illegal move");
+
+    // Past the history's room, or past the line's, no position is left: "go" says so and
+    // answers no move rather than one for another game, until the next good "position".
+    std::string tooLong = "position startpos moves";
+    for (int round = 0; round < 4100; ++round) tooLong += " g1f3 g8f6 f3g1 f6g8";
+    for (const std::string& line : {tooLong, tooLong + tooLong.substr(23)}) {
+        uci.send(line);
+        const auto refusal = uci.process().readLine(60s);
+        ASSERT_TRUE(refusal);
+        EXPECT_EQ(refusal->rfind("info string position not set: ", 0), 0u) << *refusal;
+        const Answer none = uci.go("go depth 1", RulesGame());
+        EXPECT_EQ(none.bestmove, "0000");
+        EXPECT_EQ(none.strings.size(), 1u);
+    }
+    uci.send("position startpos");
+    expectLegalBest(uci.go("go depth 1", RulesGame()), RulesGame(), "after a good position");
 }
 
 TEST(Uci, NodeAndMoveLimits) {

@@ -58,13 +58,7 @@ command -v xboard >/dev/null || need+=(xboard)
 command -v fairymax >/dev/null || need+=(fairymax)
 command -v polyglot >/dev/null || need+=(polyglot)
 [ -n "${DISPLAY:-}" ] || command -v xvfb-run >/dev/null || need+=(xvfb xauth)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+"$repo/tools/install-packages.sh" ${need[@]+"${need[@]}"}
 
 if [ -z "$engine" ]; then
   (cd "$repo" && ./tools/setup.sh && cmake --preset release >/dev/null && cmake --build --preset release >/dev/null)

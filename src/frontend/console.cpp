@@ -83,10 +83,6 @@ void userMove(const char* text) {
     if (playUserMove(text)) consoleThink(plyBefore);
 }
 
-void takeBack(int moves, const char* line) {
-    if (!takeBackMoves(moves)) printError(moves == 1 ? "no move to take back" : "no two moves to take back", line);
-}
-
 void printPosition() {
     char text[FEN_TEXT_SIZE];
     writeFen(text);
@@ -154,6 +150,10 @@ bool takeBackMoves(int moves) {
     for (int move = 0; move < moves; ++move) board::takeBackGameMove();
     book::takeBackGameText(board::gamePly);
     return true;
+}
+
+void takeBack(int moves, const char* line) {
+    if (!takeBackMoves(moves)) printError(moves == 1 ? "no move to take back" : "no two moves to take back", line);
 }
 
 bool handleConsoleLine(char* line) {

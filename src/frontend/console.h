@@ -22,6 +22,8 @@ void newGame();
 bool readMoveTime(const char* argument);
 // Takes back that many game moves with the book's text; false, with nothing changed, when fewer were played.
 bool takeBackMoves(int moves);
+// "undo" (one move) and "remove" (two): the take-back, or a message when there is not enough to take back.
+void takeBack(int moves, const char* line);
 // Handles one console line; false when the program is to end.
 bool handleConsoleLine(char* line);
 void consoleLoop();

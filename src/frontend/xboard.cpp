@@ -183,10 +183,6 @@ void handleEditLine(const char* command) {
     }
 }
 
-void takeBack(int moves, const char* line) {
-    if (!takeBackMoves(moves)) printError(moves == 1 ? "no move to take back" : "no two moves to take back", line);
-}
-
 bool isIgnored(const char* command) {
     static constexpr const char* IGNORED[] = {"protover", "random", "post",     "nopost", "hard",  "easy",
                                               "otim",     "computer", "?",      "result", "draw",  "hint",
