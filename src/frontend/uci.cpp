@@ -103,7 +103,7 @@ bool uciInterrupts() {
     // The search reads the clock only at a node that starts on a multiple of 4096 nodes, and
     // quiescence counts past many of them: short budgets were overrun by up to 100 ms.
     if ((++interruptCalls & CLOCK_CHECK_MASK) == 0 && search::timeUp()) return true;
-    while (!stopRequested && !quitRequested && lineWaiting(standardInput)) takeLineDuringSearch();
+    while (!stopRequested && !quitRequested && lineWaitingPaced(standardInput)) takeLineDuringSearch();
     return stopRequested || quitRequested;
 }
 

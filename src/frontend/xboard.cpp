@@ -21,7 +21,7 @@ namespace {
 
 constexpr int RESIGN_BELOW_CENTISECONDS = 5;
 
-bool protocolInterrupts() { return inputAvailable() != 0; }
+bool protocolInterrupts() { return inputWaitingPaced(standardInput); }
 
 // The side changes without a move; the key follows as it does for a null move.
 void setSideToMove(Color side) {
