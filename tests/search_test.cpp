@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "board/keys.h"
 #include "board/position.h"
@@ -168,6 +169,34 @@ TEST(Transposition, ProbeAndStoreRules) {
     EXPECT_EQ(search::transpositionSlot().value, 0);
     frontend::newGame();
     EXPECT_EQ(search::probeTransposition(1, -10, 10, out), search::NO_HASH_VALUE) << "cleared by a new game";
+}
+
+// A new game acts as if every slot's depth were set to 0, wherever the slot lies (block
+// edges, the last slot, keys far past the table size), and keys, values and moves stay readable.
+TEST(Transposition, NewGameClearsEveryStoredSlot) {
+    freshEngine();
+    constexpr HashKey BLOCK = search::TT_CLEAR_BLOCK_SLOTS;
+    constexpr HashKey SIZE = search::TT_SIZE;
+    const HashKey keys[] = {0, BLOCK - 1, BLOCK, 7 * BLOCK + 5, SIZE - 1, 3 * SIZE + 12345, 0xfedcba9876543210ULL};
+    constexpr std::uint8_t STORED_DEPTH = 5;
+    const auto valueOf = [](std::size_t index) { return 100 + static_cast<int>(index); };
+    const auto moveFor = [](std::size_t index) { return moveOf(1, static_cast<int>(index % 8), 3, 2); };
+    for (std::size_t index = 0; index < std::size(keys); ++index) {
+        board::currentKey = keys[index];
+        search::storeTransposition(STORED_DEPTH, valueOf(index), search::BOUND_EXACT, moveFor(index));
+    }
+    search::clearTranspositionTable();
+    for (std::size_t index = 0; index < std::size(keys); ++index) {
+        board::currentKey = keys[index];
+        Move out = moveOf(7, 7, 7, 7);
+        EXPECT_EQ(search::probeTransposition(1, -1000, 1000, out), search::NO_HASH_VALUE) << index;
+        EXPECT_EQ(search::probeTransposition(0, -1000, 1000, out), valueOf(index)) << index << ": the value stays";
+        EXPECT_TRUE(sameMove(out, moveFor(index))) << index << ": the move stays";
+        search::storeTransposition(1, -7, search::BOUND_EXACT, moveFor(index));
+        EXPECT_EQ(search::probeTransposition(1, -1000, 1000, out), -7) << index << ": the first store succeeds";
+    }
+    search::clearTranspositionTable();
+    freshEngine();
 }
 
 TEST(PvTable, UpdateCopiesTheChildLine) {

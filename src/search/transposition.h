@@ -24,8 +24,17 @@ static_assert(sizeof(TranspositionEntry) == 48, "a slot is 48 bytes");
 
 extern TranspositionEntry TranspositionTable[TT_SIZE];
 
+// Slots per block of the table that a store marks as written, 48 KiB.
+constexpr int TT_CLEAR_BLOCK_SLOTS = 1024;
+constexpr int TT_CLEAR_BLOCKS = (TT_SIZE + TT_CLEAR_BLOCK_SLOTS - 1) / TT_CLEAR_BLOCK_SLOTS;
+// Blocks a store has written since the last clear: only their depths can be non-zero.
+extern bool WrittenBlocks[TT_CLEAR_BLOCKS];
+
 // The slot of currentKey; its move is read for ordering without a key check.
 TranspositionEntry& transpositionSlot();
+// Every slot's depth becomes 0 (keys, values and moves stay), written only in the blocks
+// stored into since the last clear: untouched pages stay untouched, and a new game
+// after little play costs little.
 void clearTranspositionTable();
 int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut);
 void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move move);
