@@ -1,6 +1,7 @@
 // A whole UCI session through the driver's line handler. The harness plays the
 // interface's part during a search: standard input is a pipe that stays open
-// (so polling sees nothing) and holds "stop" only after "go infinite".
+// (so polling sees nothing) and holds "stop" only after "go infinite" or "go ponder",
+// which answer only when released.
 #include <unistd.h>
 
 #include "fuzz_support.h"
@@ -17,13 +18,13 @@ int interfaceEnds[2] = {-1, -1};
 
 bool interrupts() { return fuzz::nodeCapReached() || driverInterrupts(); }
 
-bool isInfiniteGo(const char* text) {
+bool waitsForRelease(const char* text) {
     char copy[frontend::LINE_BUFFER_SIZE];
     std::snprintf(copy, sizeof copy, "%s", text);
     const frontend::Words words = frontend::splitWords(copy);
     if (words.count == 0 || std::strcmp(words.word[0], "go") != 0) return false;
     for (int index = 1; index < words.count; ++index)
-        if (std::strcmp(words.word[index], "infinite") == 0) return true;
+        if (std::strcmp(words.word[index], "infinite") == 0 || std::strcmp(words.word[index], "ponder") == 0) return true;
     return false;
 }
 
@@ -66,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     // The option outlives a session; every input starts from the default.
     handleFixedLine("setoption name OwnBook value true");
     fuzz::forEachLine(data, size, [](char* line) {
-        attachInterface(isInfiniteGo(line));
+        attachInterface(waitsForRelease(line));
         const bool goOn = frontend::handleUciLine(line);
         fuzz::check(board::positionIsConsistent(), "position consistent after a UCI line");
         fuzz::check(board::halfMoveClock >= 0, "half-move clock not negative");

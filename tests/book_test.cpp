@@ -1,6 +1,7 @@
 // The opening book: the shipped file, and how lines are loaded, narrowed and chosen.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
@@ -60,6 +61,39 @@ TEST(Book, ShippedLinesAreLegalAndOfSoundLength) {
     }
     EXPECT_GE(lines, MIN_SHIPPED_LINES);
     EXPECT_LE(lines, book::BOOK_MAX_LINES);
+}
+
+// Installed by cmake, the program finds its book from any directory; a book.obk in the
+// working directory still comes first.
+TEST(Book, InstalledProgramFindsItsBookFromAnyDirectory) {
+    testing_support::TemporaryDirectory prefix;
+    const std::string install = std::string("'") + MORVELLINE_CMAKE_COMMAND + "' --install '" + MORVELLINE_BUILD_DIR +
+                                "' --prefix '" + prefix.path() + "' >/dev/null";
+    ASSERT_EQ(std::system(install.c_str()), 0) << install;
+    const std::string program = prefix.path() + "/bin/morvelline";
+    std::set<std::string> bookFirstMoves;
+    std::ifstream shipped(std::string(MORVELLINE_SOURCE_DIR) + "/book.obk");
+    for (std::string line; std::getline(shipped, line);)
+        bookFirstMoves.insert({static_cast<char>('a' + line[1] - '0'), static_cast<char>('1' + line[0] - '0'),
+                               static_cast<char>('a' + line[3] - '0'), static_cast<char>('1' + line[2] - '0')});
+    ASSERT_FALSE(bookFirstMoves.empty());
+    // The first move from the start, and how many thinking lines came before it.
+    const auto firstMove = [&](const std::string& directory) {
+        testing_support::EngineProcess engine(directory, program);
+        for (const char* line : {"uci", "position startpos", "go depth 3"}) EXPECT_TRUE(engine.writeLine(line));
+        std::string passed;
+        const auto best = engine.readUntil([](const std::string& line) { return line.rfind("bestmove ", 0) == 0; }, &passed);
+        std::size_t thinking = 0;
+        for (std::size_t at = passed.find("info depth"); at != std::string::npos; at = passed.find("info depth", at + 1))
+            ++thinking;
+        return std::make_pair(best ? best->substr(9) : std::string("none"), thinking);
+    };
+    testing_support::TemporaryDirectory elsewhere;
+    const auto [move, thinking] = firstMove(elsewhere.path());
+    EXPECT_EQ(thinking, 0u) << "a book move needs no search";
+    EXPECT_EQ(bookFirstMoves.count(move), 1u) << move;
+    std::ofstream(elsewhere.path() + "/book.obk") << "10306444\n";  // a2a4 e7e5
+    EXPECT_EQ(firstMove(elsewhere.path()), std::make_pair(std::string("a2a4"), std::size_t{0}));
 }
 
 // Each test writes its own book file and starts a new game that reads it.

@@ -31,7 +31,7 @@ int millisecondsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
-EngineProcess::EngineProcess(const std::string& workingDirectory) {
+EngineProcess::EngineProcess(const std::string& workingDirectory, const std::string& program) {
     // A write to an engine that has died must fail the test, not kill it.
     std::signal(SIGPIPE, SIG_IGN);
     int input[2];
@@ -51,7 +51,7 @@ EngineProcess::EngineProcess(const std::string& workingDirectory) {
         std::signal(SIGPIPE, SIG_DFL);
         std::signal(SIGINT, SIG_DFL);
         if (::chdir(workingDirectory.c_str()) != 0) ::_exit(126);
-        ::execl(MORVELLINE_BINARY, MORVELLINE_BINARY, static_cast<char*>(nullptr));
+        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     child_ = pid;

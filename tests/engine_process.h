@@ -14,8 +14,8 @@ namespace testing_support {
 
 class EngineProcess {
 public:
-    // Starts the engine binary with workingDirectory as its current directory.
-    explicit EngineProcess(const std::string& workingDirectory);
+    // Starts the engine program (the built one unless named) in workingDirectory.
+    explicit EngineProcess(const std::string& workingDirectory, const std::string& program = MORVELLINE_BINARY);
     ~EngineProcess();
     EngineProcess(const EngineProcess&) = delete;
     EngineProcess& operator=(const EngineProcess&) = delete;

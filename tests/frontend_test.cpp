@@ -281,6 +281,53 @@ TEST(InputPolling, CountsWhatWaitsWithoutReadingIt) {
     EXPECT_NE(frontend::inputAvailable(reader), 0u);
 }
 
+// The search's polls: what the reader holds answers on the first call; the descriptor is
+// asked only when the clock, read every CALLS_PER_CLOCK_READ calls, says the interval has
+// passed; nothing is taken, so each line is read once, by readLine.
+TEST(InputPolling, SearchPollsArePacedAndTakeNothing) {
+    using frontend::CALLS_PER_CLOCK_READ;
+    Pipe pipe;
+    frontend::LineReader reader{};
+    frontend::attachReader(reader, pipe.readEnd);
+    char line[frontend::LINE_BUFFER_SIZE];
+    // The call at which a question first says yes; 0 when it never does within a few clock reads.
+    const auto callsUntilYes = [&](bool (*question)(frontend::LineReader&)) {
+        for (unsigned call = 1; call <= 4 * CALLS_PER_CLOCK_READ; ++call)
+            if (question(reader)) return call;
+        return 0u;
+    };
+    const auto pause = [] { ::usleep(2 * frontend::POLL_INTERVAL_MICROSECONDS); };
+
+    pipe.write("stop\n");
+    EXPECT_EQ(callsUntilYes(frontend::lineWaitingPaced), CALLS_PER_CLOCK_READ) << "never asked: the first clock read asks";
+    EXPECT_EQ(callsUntilYes(frontend::lineWaitingPaced), 1u) << "the line is held now";
+    EXPECT_EQ(callsUntilYes(frontend::inputWaitingPaced), 1u);
+    ASSERT_EQ(frontend::readLine(line, sizeof line, reader), LineEnd::LINE_FEED);
+    EXPECT_STREQ(line, "stop");
+
+    // Waiting in the pipe, but the clock is not read again before CALLS_PER_CLOCK_READ calls.
+    pipe.write("isready\n");
+    for (unsigned call = 1; call < CALLS_PER_CLOCK_READ; ++call) ASSERT_FALSE(frontend::lineWaitingPaced(reader)) << call;
+    pause();
+    EXPECT_EQ(callsUntilYes(frontend::lineWaitingPaced), 1u) << "the next clock read finds the interval passed";
+    ASSERT_EQ(frontend::readLine(line, sizeof line, reader), LineEnd::LINE_FEED);
+    EXPECT_STREQ(line, "isready");
+
+    // Half a line stops an xboard search (any input) but is no UCI command yet.
+    pipe.write("go");
+    pause();
+    EXPECT_EQ(callsUntilYes(frontend::inputWaitingPaced), CALLS_PER_CLOCK_READ);
+    EXPECT_FALSE(frontend::lineWaiting(reader));  // now held in the reader
+    EXPECT_EQ(callsUntilYes(frontend::inputWaitingPaced), 1u);
+    pause();
+    EXPECT_EQ(callsUntilYes(frontend::lineWaitingPaced), 0u);
+    pipe.closeWriter();  // a vanished interface stops the search as a line would
+    pause();
+    EXPECT_NE(callsUntilYes(frontend::lineWaitingPaced), 0u);
+    EXPECT_EQ(frontend::readLine(line, sizeof line, reader), LineEnd::STREAM_END_AFTER_TEXT);
+    EXPECT_STREQ(line, "go");
+}
+
 TEST(MoveText, ReplyIsSixCharactersWithPromotionLetter) {
     const struct {
         const char* squares;

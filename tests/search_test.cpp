@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
+#include <set>
+#include <vector>
 
 #include "board/keys.h"
 #include "board/position.h"
@@ -168,6 +171,43 @@ TEST(Transposition, ProbeAndStoreRules) {
     EXPECT_EQ(search::transpositionSlot().value, 0);
     frontend::newGame();
     EXPECT_EQ(search::probeTransposition(1, -10, 10, out), search::NO_HASH_VALUE) << "cleared by a new game";
+}
+
+// A new game acts as if every slot's depth were set to 0, wherever the slot lies (block
+// edges, the last slot, keys far past the table size), and keys, values and moves stay readable.
+TEST(Transposition, NewGameClearsEveryStoredSlot) {
+    freshEngine();
+    // The slot that straddles the end of the first block, and the one after it.
+    constexpr HashKey STRADDLING = search::TT_CLEAR_BLOCK_BYTES / sizeof(search::TranspositionEntry);
+    constexpr HashKey SIZE = search::TT_SIZE;
+    std::vector<HashKey> keys = {0, STRADDLING, STRADDLING + 1, 1000 * STRADDLING + 5, SIZE - 1, 3 * SIZE + 12345};
+    // And slots all over the table, distinct, so that every stored one can be looked at again.
+    std::mt19937_64 random(20261208);
+    std::set<HashKey> slots;
+    for (const HashKey key : keys) slots.insert(key % SIZE);
+    while (keys.size() < 3000) {
+        const HashKey key = random();
+        if (slots.insert(key % SIZE).second) keys.push_back(key);
+    }
+    constexpr std::uint8_t STORED_DEPTH = 5;
+    const auto valueOf = [](std::size_t index) { return 100 + static_cast<int>(index); };
+    const auto moveFor = [](std::size_t index) { return moveOf(1, static_cast<int>(index % 8), 3, 2); };
+    for (std::size_t index = 0; index < keys.size(); ++index) {
+        board::currentKey = keys[index];
+        search::storeTransposition(STORED_DEPTH, valueOf(index), search::BOUND_EXACT, moveFor(index));
+    }
+    search::clearTranspositionTable();
+    for (std::size_t index = 0; index < keys.size(); ++index) {
+        board::currentKey = keys[index];
+        Move out = moveOf(7, 7, 7, 7);
+        EXPECT_EQ(search::probeTransposition(1, -1000, 1000, out), search::NO_HASH_VALUE) << index;
+        EXPECT_EQ(search::probeTransposition(0, -1000, 1000, out), valueOf(index)) << index << ": the value stays";
+        EXPECT_TRUE(sameMove(out, moveFor(index))) << index << ": the move stays";
+        search::storeTransposition(1, -7, search::BOUND_EXACT, moveFor(index));
+        EXPECT_EQ(search::probeTransposition(1, -1000, 1000, out), -7) << index << ": the first store succeeds";
+    }
+    search::clearTranspositionTable();
+    freshEngine();
 }
 
 TEST(PvTable, UpdateCopiesTheChildLine) {

@@ -79,6 +79,7 @@ struct Answer {
     std::vector<Info> infos;
     std::vector<std::string> strings;  // "info string" lines
     std::string bestmove;              // empty when none came
+    std::string ponder;                // the expected reply, when one was named
 };
 
 // One engine in UCI mode, in its own directory (with the shipped book when asked).
@@ -110,7 +111,10 @@ public:
                 return result;
             }
             if (line->rfind("bestmove ", 0) == 0) {
-                result.bestmove = line->substr(9);
+                std::istringstream words(line->substr(9));
+                std::string label;
+                words >> result.bestmove >> label >> result.ponder;
+                EXPECT_TRUE(label.empty() || (label == "ponder" && !result.ponder.empty())) << *line;
                 return result;
             }
             if (line->rfind("info string ", 0) == 0) {
@@ -156,8 +160,8 @@ TEST(Uci, HandshakeAndIsready) {
     int authors = 0;
     for (const std::string& line : uci.handshake) authors += line.rfind("id author ", 0) == 0 ? 1 : 0;
     EXPECT_EQ(authors, 1);
-    EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), "option name OwnBook type check default true"),
-              uci.handshake.end());
+    for (const char* option : {"option name OwnBook type check default true", "option name Ponder type check default false"})
+        EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), option), uci.handshake.end()) << option;
     uci.send("isready");
     EXPECT_EQ(uci.process().readLine(), "readyok");
     // Unknown commands are ignored silently.
@@ -247,6 +251,66 @@ TEST(Uci, IsreadyStopAndQuitWhileThinking) {
     const std::optional<int> status = uci.process().waitExit(10s);
     ASSERT_TRUE(status);
     EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+}
+
+// "go infinite" searches even where the book has a move; "go ponder" answers only after
+// "ponderhit" (then within the clock's budget) or "stop", even when its search or the book
+// is done long before; with the Ponder option the answer names a legal reply to ponder on.
+TEST(Uci, InfiniteAndPonderAnswerOnlyWhenReleased) {
+    Uci uci(true);
+    const auto startsWith = [](const std::string& prefix) {
+        return [prefix](const std::string& line) { return line.rfind(prefix, 0) == 0; };
+    };
+    const auto noBestmoveWithin = [&](std::chrono::milliseconds wait) {
+        std::string passed;
+        EXPECT_FALSE(uci.process().readUntil(startsWith("bestmove"), &passed, wait));
+        return passed;
+    };
+    uci.send("setoption name Ponder value true");
+    {
+        RulesGame game;
+        uci.send("position startpos");
+        uci.send("go infinite");
+        ASSERT_TRUE(uci.process().readUntil(startsWith("info depth 3 ")));
+        uci.send("stop");
+        const Answer analysed = uci.answer(game, 10s);
+        expectLegalBest(analysed, game, "analysis from the book's start");
+    }
+    struct Case {
+        const char* moves;
+        const char* go;
+        const char* release;
+        bool fromBook;
+    };
+    const Case cases[] = {
+        {"e2e4", "go ponder wtime 60000 btime 60000", "ponderhit", true},
+        {"a2a3 h7h6", "go ponder depth 2 wtime 60000 btime 60000", "ponderhit", false},
+        // 3 s on the clock: a budget of about 100 ms from "ponderhit", where pondering had none.
+        {"a2a3 h7h6", "go ponder wtime 3000 btime 3000", "ponderhit", false},
+        {"a2a3 h7h6", "go ponder wtime 3000 btime 3000", "stop", false},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(std::string(test.moves) + " / " + test.go + " / " + test.release);
+        RulesGame game;
+        std::istringstream moves(test.moves);
+        for (std::string move; moves >> move;) game.play(move);
+        uci.send("ucinewgame");
+        uci.send(std::string("position startpos moves ") + test.moves);
+        uci.send(test.go);
+        const std::string before = noBestmoveWithin(600ms);
+        EXPECT_EQ(before.find("info depth") != std::string::npos, !test.fromBook) << before;
+        uci.send("isready");
+        EXPECT_TRUE(uci.process().readUntil([](const std::string& line) { return line == "readyok"; }, nullptr, 10s));
+        noBestmoveWithin(300ms);
+        uci.send(test.release);
+        const Answer answer = uci.answer(game, 20s);
+        expectLegalBest(answer, game, test.release);
+        if (test.fromBook || answer.bestmove.empty()) continue;
+        ASSERT_FALSE(answer.ponder.empty()) << "a searched answer names its expected reply";
+        RulesGame after = game;
+        after.play(answer.bestmove);
+        EXPECT_TRUE(after.isLegal(answer.ponder)) << answer.bestmove << " ponder " << answer.ponder;
+    }
 }
 
 // Every FEN field counts: the en-passant square makes the only legal move, and the

@@ -1,6 +1,9 @@
 // Book lines are matched as text against the game's own digit text.
 #include "book/book.h"
 
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -21,7 +24,35 @@ bool gameFromInitialPosition = true;
 
 namespace {
 
+// Where an installed program finds its book, from its own directory (the build sets it
+// from the install layout, so the installed tree can be moved as a whole).
+#ifndef MORVELLINE_INSTALLED_BOOK
+#define MORVELLINE_INSTALLED_BOOK "../share/morvelline/book.obk"
+#endif
+
 std::string bookPath = BOOK_FILE_NAME;
+// Cleared by setBookPath: a chosen file is the only one read.
+bool installedBookAllowed = true;
+
+// The installed book's path, worked out once; empty when the program cannot find itself.
+const std::string& installedBookPath() {
+    static const std::string path = [] {
+        char program[PATH_MAX];
+        const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
+        if (length <= 0) return std::string();
+        std::string directory(program, static_cast<std::size_t>(length));
+        directory.erase(directory.rfind('/') + 1);
+        return directory + MORVELLINE_INSTALLED_BOOK;
+    }();
+    return path;
+}
+
+std::FILE* openBook() {
+    std::FILE* file = std::fopen(bookPath.c_str(), "r");
+    if (file == nullptr && installedBookAllowed && !installedBookPath().empty())
+        file = std::fopen(installedBookPath().c_str(), "r");
+    return file;
+}
 
 bool isBoardDigit(char digit) { return digit >= '0' && digit < '0' + BOARD_SIZE; }
 
@@ -37,11 +68,14 @@ bool bookMoveAt(const char* line, int offset, Move& move) {
 
 }  // namespace
 
-void setBookPath(const char* path) { bookPath = path; }
+void setBookPath(const char* path) {
+    bookPath = path;
+    installedBookAllowed = false;
+}
 
 void loadBook() {
     bookLineCount = 0;
-    std::FILE* file = std::fopen(bookPath.c_str(), "r");
+    std::FILE* file = openBook();
     if (file == nullptr) return;
     char line[BOOK_LINE_SIZE];
     // Only lines that end with a line feed are stored, and no more than the table holds.

@@ -18,8 +18,10 @@ extern bool bookActive;
 // The game began at the initial position, so gameMoveText can follow it; a set-up position ends that.
 extern bool gameFromInitialPosition;
 
-// The file read by loadBook; tests point it elsewhere.
+// Makes loadBook read this file and no other; tests and the benchmark point it elsewhere.
 void setBookPath(const char* path);
+// Reads book.obk from the working directory or, when there is none, the book installed
+// with the program (set at build time, relative to the program's own directory).
 void loadBook();
 // Keeps the lines that begin with the game so far and have a legal next move;
 // fills move with one of them, or switches the book off when none is left.

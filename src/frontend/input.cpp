@@ -8,16 +8,43 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 namespace frontend {
 
-LineReader standardInput = {STDIN_FILENO, {}, 0, 0, false};
+LineReader standardInput = {STDIN_FILENO, {}, 0, 0, false, 0, NEVER_POLLED};
 
 namespace {
 
 constexpr char LINE_FEED = '\n';
 constexpr char CARRIAGE_RETURN = '\r';
 constexpr int END_OF_STREAM = -1;
+constexpr std::int64_t MICROSECONDS_PER_SECOND = 1000000;
+constexpr long NANOSECONDS_PER_MICROSECOND = 1000;
+
+// The monotonic clock goes through the vDSO: no system call.
+std::int64_t monotonicMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * MICROSECONDS_PER_SECOND + now.tv_nsec / NANOSECONDS_PER_MICROSECOND;
+}
+
+// True when the descriptor may be asked again.
+bool pollDue(LineReader& reader) {
+    if (++reader.callsSinceClock < CALLS_PER_CLOCK_READ) return false;
+    reader.callsSinceClock = 0;
+    const std::int64_t now = monotonicMicroseconds();
+    if (now - reader.lastPollMicroseconds < POLL_INTERVAL_MICROSECONDS) return false;
+    reader.lastPollMicroseconds = now;
+    return true;
+}
+
+// A whole line, or the end of the stream, already in the reader.
+bool lineHeld(const LineReader& reader) {
+    return reader.atEnd ||
+           (reader.begin != reader.end &&
+            std::memchr(reader.buffer + reader.begin, LINE_FEED, reader.end - reader.begin) != nullptr);
+}
 
 int nextByte(LineReader& reader) {
     if (reader.begin == reader.end) {
@@ -73,6 +100,8 @@ void attachReader(LineReader& reader, int descriptor) {
     reader.descriptor = descriptor;
     reader.begin = reader.end = 0;
     reader.atEnd = false;
+    reader.callsSinceClock = 0;
+    reader.lastPollMicroseconds = NEVER_POLLED;
 }
 
 LineEnd readLine(char* text, int size, LineReader& stream) { return readLineFrom(text, size, stream); }
@@ -116,6 +145,16 @@ bool lineWaiting(LineReader& reader) {
         }
         reader.end = held + static_cast<std::size_t>(got);
     }
+}
+
+bool inputWaitingPaced(LineReader& reader) {
+    if (reader.begin != reader.end || reader.atEnd) return true;
+    return pollDue(reader) && inputAvailable(reader) != 0;
+}
+
+bool lineWaitingPaced(LineReader& reader) {
+    if (lineHeld(reader)) return true;
+    return pollDue(reader) && lineWaiting(reader);
 }
 
 }  // namespace frontend

@@ -1,6 +1,6 @@
 // UCI on top of the same search: "position" rebuilds the game from its moves,
 // "go" searches without playing, and lines that come during a search are
-// answered ("isready") or end it ("stop", "quit", anything else).
+// answered ("isready", "ponderhit") or end it ("stop", "quit", anything else).
 #include "frontend/uci.h"
 
 #include <climits>
@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/keys.h"
+#include "board/makemove.h"
 #include "board/position.h"
 #include "board/repetition.h"
 #include "book/book.h"
@@ -38,6 +40,12 @@ constexpr unsigned CLOCK_CHECK_MASK = 64 - 1;
 constexpr int UCI_LINE_SIZE = 6 * board::GAME_HISTORY_SIZE + 1024;
 
 bool ownBook = true;
+// The Ponder option: an interface that ponders is told the reply the engine expects.
+bool ponderOption = false;
+// Set by "go ponder" until "ponderhit" or "stop"; the search has no clock meanwhile and
+// is given ponderHitBudget from the moment of "ponderhit".
+bool pondering = false;
+int ponderHitBudget = 0;
 bool quitRequested = false;
 bool stopRequested = false;
 long long nodeLimit = 0;
@@ -67,6 +75,7 @@ void handshake() {
     printUciLine("id name Morvelline");
     printUciLine("id author the Morvelline developers");
     printUciLine("option name OwnBook type check default true");
+    printUciLine("option name Ponder type check default false");
     printUciLine("uciok");
 }
 
@@ -87,8 +96,17 @@ void takeLineDuringSearch() {
         stopRequested = true;
     } else if (is(command, "quit")) {
         quitRequested = true;
-    } else if (is(command, "ponderhit") || is(command, "debug")) {
-        // nothing to do: the engine does not ponder
+    } else if (is(command, "ponderhit")) {
+        // The move pondered on was played: the budget runs from now. The start stays, so
+        // the thinking lines' time and speed still count the whole search.
+        if (pondering) {
+            pondering = false;
+            const long long budget =
+                search::elapsedMilliseconds(search::thinkStart, search::readClock()) + ponderHitBudget;
+            search::timeBudget = static_cast<int>(budget < INFINITE_BUDGET_MS ? budget : INFINITE_BUDGET_MS);
+        }
+    } else if (is(command, "debug")) {
+        // nothing to do
     } else {
         std::memcpy(pendingLine, line, sizeof pendingLine);
         havePendingLine = true;
@@ -101,7 +119,7 @@ bool uciInterrupts() {
     // The search reads the clock only at a node that starts on a multiple of 4096 nodes, and
     // quiescence counts past many of them: short budgets were overrun by up to 100 ms.
     if ((++interruptCalls & CLOCK_CHECK_MASK) == 0 && search::timeUp()) return true;
-    while (!stopRequested && !quitRequested && lineWaiting(standardInput)) takeLineDuringSearch();
+    while (!stopRequested && !quitRequested && lineWaitingPaced(standardInput)) takeLineDuringSearch();
     return stopRequested || quitRequested;
 }
 
@@ -203,6 +221,7 @@ struct GoRequest {
     long long depth = 0;
     long long nodes = 0;
     bool infinite = false;
+    bool ponder = false;
 };
 
 GoRequest parseGo(const Words& words) {
@@ -213,6 +232,10 @@ GoRequest parseGo(const Words& words) {
         const bool hasValue = index + 1 < words.count && parseInteger(words.word[index + 1], value);
         if (is(name, "infinite")) {
             request.infinite = true;
+            continue;
+        }
+        if (is(name, "ponder")) {
+            request.ponder = true;
             continue;
         }
         if (!hasValue) continue;
@@ -242,23 +265,52 @@ int budgetFor(const GoRequest& request) {
     return INFINITE_BUDGET_MS;
 }
 
-void printBestMove(const Move* move) {
+void uciMoveText(const Move& move, char* text) {
+    moveReplyText(move, text);
+    text[move.promotion == EMPTY ? 4 : 5] = '\0';
+}
+
+// The searched line's second move, when it is legal after the first: the reply to ponder on.
+// An iteration cut short sets the root's length to 0 before a root move is done and leaves
+// the last finished line in the row, so only a line known to end at one move has none.
+bool expectedReply(const Move& best, Move& reply) {
+    if (search::pvLength[0] == 1) return false;
+    const Move& second = search::PvTable[0][1];
+    Move played = best;
+    const HashKey savedKey = board::currentKey;
+    board::makeMove(played);
+    const bool legal =
+        search::findLegalMove(second.fromRow, second.fromCol, second.toRow, second.toCol, second.promotion, reply);
+    board::unmakeMove(played);
+    board::currentKey = savedKey;
+    return legal;
+}
+
+void printBestMove(const Move* move, bool searched) {
     if (move == nullptr) {
         printUciLine("bestmove 0000");
         return;
     }
-    char reply[REPLY_BUFFER_SIZE];
-    moveReplyText(*move, reply);
-    reply[move->promotion == EMPTY ? 4 : 5] = '\0';
-    info("bestmove %s", reply);
+    char text[REPLY_BUFFER_SIZE];
+    uciMoveText(*move, text);
+    Move reply{};
+    if (ponderOption && searched && expectedReply(*move, reply)) {
+        char replyText[REPLY_BUFFER_SIZE];
+        uciMoveText(reply, replyText);
+        info("bestmove %s ponder %s", text, replyText);
+    } else {
+        info("bestmove %s", text);
+    }
 }
 
-// After a search that ended by itself, "go infinite" still waits for "stop".
-void waitForStop() {
-    while (!stopRequested && !quitRequested) {
+// "go infinite" answers only after "stop", "go ponder" only after "ponderhit" or "stop",
+// also when the search (or the book) has finished before.
+void waitForRelease(const GoRequest& request) {
+    while ((request.infinite || pondering) && !stopRequested && !quitRequested) {
         // lineWaiting would spin; a blocking read is right here.
         takeLineDuringSearch();
     }
+    pondering = false;
 }
 
 void go(const Words& words) {
@@ -269,13 +321,15 @@ void go(const Words& words) {
         printBestMove(nullptr);
         return;
     }
+    pondering = request.ponder;
     search::nodeCount = 0;
-    if (book::bookActive) {
+    // Analysis searches even where the book has a move: its panel must not stay empty.
+    if (book::bookActive && !request.infinite) {
         book::probeBook(search::PvTable[0][0]);
         if (book::bookActive) {
             Move bookMove = search::PvTable[0][0];
-            if (request.infinite) waitForStop();
-            printBestMove(&bookMove);
+            waitForRelease(request);
+            printBestMove(&bookMove, false);
             return;
         }
     }
@@ -283,16 +337,18 @@ void go(const Words& words) {
     long long depthLimit = request.depth > 0 ? request.depth : maxDepth;
     if (depthLimit > MAX_UCI_DEPTH) depthLimit = MAX_UCI_DEPTH;
     search::rootRepetition = false;
-    search::timeBudget = budgetFor(request);
+    ponderHitBudget = budgetFor(request);
+    search::timeBudget = pondering ? INFINITE_BUDGET_MS : ponderHitBudget;
     search::thinkStart = search::readClock();
     search::iterativeDeepening(static_cast<int>(depthLimit));
     nodeLimit = 0;
-    if (request.infinite) waitForStop();
+    waitForRelease(request);
     Move chosen = search::PvTable[0][0];
-    if (search::rootMoveStored() || search::firstLegalMove(chosen))
-        printBestMove(&chosen);
+    const bool searched = search::rootMoveStored();
+    if (searched || search::firstLegalMove(chosen))
+        printBestMove(&chosen, searched);
     else
-        printBestMove(nullptr);
+        printBestMove(nullptr, false);
 }
 
 void newUciGame() {
@@ -304,8 +360,9 @@ void newUciGame() {
 
 void setOption(const Words& words) {
     // setoption name <id> value <x>
-    if (words.count < 5 || !is(words.word[1], "name") || !is(words.word[2], "OwnBook") || !is(words.word[3], "value"))
-        return;
+    if (words.count < 5 || !is(words.word[1], "name") || !is(words.word[3], "value")) return;
+    if (is(words.word[2], "Ponder")) ponderOption = is(words.word[4], "true");
+    if (!is(words.word[2], "OwnBook")) return;
     ownBook = is(words.word[4], "true");
     if (!ownBook) book::bookActive = false;
 }
@@ -337,7 +394,7 @@ bool handleUciLine(char* line) {
     else if (is(command, "position")) position(words, cut);
     else if (is(command, "go")) go(words);
     else if (is(command, "setoption")) setOption(words);
-    // "stop" while idle, "ponderhit", "debug", "register" and unknown words: nothing to do.
+    // "stop" or "ponderhit" while idle, "debug", "register" and unknown words: nothing to do.
     return !quitRequested;
 }
 

@@ -42,7 +42,7 @@ Color editColor = WHITE;
 
 // Waiting input ends a think, but only once it has a searched move: a line that is
 // already waiting when the think starts must not make it play an unsearched one.
-bool protocolInterrupts() { return search::rootMoveStored() && inputAvailable() != 0; }
+bool protocolInterrupts() { return search::rootMoveStored() && inputWaitingPaced(standardInput); }
 
 // The side changes without a move; the key follows as it does for a null move.
 void setSideToMove(Color side) {

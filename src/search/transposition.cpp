@@ -1,16 +1,45 @@
-// A slot is replaced only by a strictly deeper result; clearing resets depths only.
+// A slot is replaced only by a strictly deeper result; clearing resets depths only,
+// and only where a store has written.
 #include "search/transposition.h"
+
+#include <cstddef>
 
 #include "board/position.h"
 
 namespace search {
 
-TranspositionEntry TranspositionTable[TT_SIZE];
+alignas(TT_CLEAR_BLOCK_BYTES) TranspositionEntry TranspositionTable[TT_SIZE];
+bool WrittenBlocks[TT_CLEAR_BLOCKS];
+
+namespace {
+
+constexpr std::size_t DEPTH_OFFSET = offsetof(TranspositionEntry, depth);
+
+std::size_t blockOfDepth(const TranspositionEntry& entry) {
+    return static_cast<std::size_t>(reinterpret_cast<const char*>(&entry.depth) -
+                                    reinterpret_cast<const char*>(TranspositionTable)) /
+           TT_CLEAR_BLOCK_BYTES;
+}
+
+// The first slot whose depth byte lies in the block (or past it, for the block after the last).
+std::size_t firstSlotOfBlock(std::size_t block) {
+    const std::size_t start = block * TT_CLEAR_BLOCK_BYTES;
+    if (start <= DEPTH_OFFSET) return 0;
+    const std::size_t slot = (start - DEPTH_OFFSET + sizeof(TranspositionEntry) - 1) / sizeof(TranspositionEntry);
+    return slot < TT_SIZE ? slot : TT_SIZE;
+}
+
+}  // namespace
 
 TranspositionEntry& transpositionSlot() { return TranspositionTable[board::currentKey % TT_SIZE]; }
 
 void clearTranspositionTable() {
-    for (TranspositionEntry& entry : TranspositionTable) entry.depth = 0;
+    for (std::size_t block = 0; block < TT_CLEAR_BLOCKS; ++block) {
+        if (!WrittenBlocks[block]) continue;
+        const std::size_t end = firstSlotOfBlock(block + 1);
+        for (std::size_t slot = firstSlotOfBlock(block); slot < end; ++slot) TranspositionTable[slot].depth = 0;
+        WrittenBlocks[block] = false;
+    }
 }
 
 int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut) {
@@ -31,6 +60,7 @@ void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move 
     entry.bound = bound;
     entry.depth = depth;
     entry.move = move;
+    WrittenBlocks[blockOfDepth(entry)] = true;
 }
 
 void setTranspositionValue(int value) { transpositionSlot().value = value; }

@@ -1,6 +1,7 @@
 // The transposition table: 2,000,000 directly mapped slots, depth-preferred.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "types.h"
@@ -22,10 +23,21 @@ struct TranspositionEntry {
 };
 static_assert(sizeof(TranspositionEntry) == 48, "a slot is 48 bytes");
 
-extern TranspositionEntry TranspositionTable[TT_SIZE];
+// The table starts on a page, so that its blocks below are the memory's own pages.
+constexpr std::size_t TT_CLEAR_BLOCK_BYTES = 4096;
+alignas(TT_CLEAR_BLOCK_BYTES) extern TranspositionEntry TranspositionTable[TT_SIZE];
+
+// The table in blocks of one page (of most machines); a block holds the depth bytes of
+// the slots whose depth lies in it.
+constexpr std::size_t TT_CLEAR_BLOCKS = (sizeof(TranspositionEntry) * TT_SIZE + TT_CLEAR_BLOCK_BYTES - 1) / TT_CLEAR_BLOCK_BYTES;
+// Blocks a store has written since the last clear: only there can a depth be non-zero.
+extern bool WrittenBlocks[TT_CLEAR_BLOCKS];
 
 // The slot of currentKey; its move is read for ordering without a key check.
 TranspositionEntry& transpositionSlot();
+// Every slot's depth becomes 0 (keys, values and moves stay), written only in the blocks
+// stored into since the last clear: a page the search never wrote is never touched, and
+// a new game after little play costs little.
 void clearTranspositionTable();
 int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut);
 void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move move);
