@@ -318,7 +318,7 @@ void go(const Words& words) {
     stopRequested = false;
     if (!positionKnown) {
         printUciLine("info string no position to search: the last one was not set");
-        printBestMove(nullptr);
+        printBestMove(nullptr, false);
         return;
     }
     pondering = request.ponder;
