@@ -52,6 +52,16 @@ std::vector<std::string> session(const std::string& directory, const std::vector
     return output;
 }
 
+// Compares the first expected.size() lines; an expected line that starts with "~" is a pattern.
+void expectTranscript(const std::vector<std::string>& output, const std::vector<std::string>& expected) {
+    for (std::size_t index = 0; index < expected.size() && index < output.size(); ++index) {
+        if (expected[index].rfind('~', 0) == 0)
+            EXPECT_TRUE(std::regex_match(output[index], std::regex(expected[index].substr(1)))) << output[index];
+        else
+            EXPECT_EQ(output[index], expected[index]) << "line " << index;
+    }
+}
+
 constexpr const char* PIECE_LETTERS = "pkqbnr.RNBQKP";
 
 // Everything a rejected line must leave as it was, as text so that a difference reads plainly.
@@ -578,12 +588,7 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     const std::size_t helpStart = expected.size();
     const std::size_t helpLines = 17;
     ASSERT_EQ(output.size(), helpStart + helpLines) << ::testing::PrintToString(output);
-    for (std::size_t index = 0; index < helpStart; ++index) {
-        if (expected[index].rfind('~', 0) == 0)
-            EXPECT_TRUE(std::regex_match(output[index], std::regex(expected[index].substr(1)))) << output[index];
-        else
-            EXPECT_EQ(output[index], expected[index]) << "line " << index;
-    }
+    expectTranscript(output, expected);
     // The keys after the take-backs are the start's, kept and computed alike.
     EXPECT_EQ(output[0], output[START_PICTURE.size() + 12]);
     std::smatch match;
@@ -595,6 +600,24 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     for (const char* command : {"move", "new", "undo", "remove", "st N", "sd N", "board", "fen", "load FILE",
                                 "perft N", "hash", "eval", "xboard", "uci", "help", "quit"})
         EXPECT_NE(help.find(std::string("\n") + command + " "), std::string::npos) << command;
+}
+
+// The end of the game is said after the user's move and after the engine's; a move after it
+// is refused, while undo, load and the engine's own "move" still work.
+TEST(ConsoleTranscript, CheckmateAndStalemateAreSaid) {
+    TemporaryDirectory directory;
+    writeFile(directory, "mate.fen", "6k1/5ppp/8/8/8/8/8/R5K1 w\n");
+    writeFile(directory, "stale.fen", "k7/8/2Q5/8/8/8/8/K7 w\n");
+    const std::vector<std::string> output =
+        session(directory.path(), {"sd 1", "load mate.fen", "a1a8", "g8h8", "undo", "fen", "load stale.fen", "c6b6",
+                                   "a8b8", "undo", "fen", "load mate.fen", "move"});
+    const std::vector<std::string> expected = {
+        "~Depth:1 .*", "I lose in 1", "Checkmate: White wins", "Error (the game is over): g8h8",
+        "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", "~Depth:1 .*", "Stalemate: the game is drawn",
+        "Error (the game is over): a8b8", "k7/8/2Q5/8/8/8/8/K7 w - - 0 1", "~Depth:1 .*a1a8-", "Mate in 1",
+        "move a1a8  ", "Checkmate: White wins"};
+    ASSERT_EQ(output.size(), expected.size()) << ::testing::PrintToString(output);
+    expectTranscript(output, expected);
 }
 
 // "st" bounds a middlegame think that would otherwise run to depth 20; "sd" bounds the depth.

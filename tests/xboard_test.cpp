@@ -286,8 +286,8 @@ TEST(XboardProtocol, SigintIgnoredFromXboardOnEndsTheConsole) {
 
     TemporaryDirectory directory;
     EngineProcess console(directory.path());
-    // Console output is buffered; enough of it forces a flush, which shows the console loop is running.
-    for (int line = 0; line < 200; ++line) ASSERT_TRUE(console.writeLine("hash"));
+    // An answer shows the console loop is running (each command's answer is flushed).
+    ASSERT_TRUE(console.writeLine("hash"));
     ASSERT_TRUE(console.lineWithin(REPLY_TIMEOUT));
     console.sendSignal(SIGINT);
     const auto status = console.waitExit(REPLY_TIMEOUT);
