@@ -12,8 +12,23 @@ constexpr int CASTLED_WORD_FACTOR_SHIFT = 2;
 // Castling shifts the word left; a user's repeated castling must not overflow it.
 constexpr int CASTLED_WORD_MASK = 0xFFF;
 
-inline void toggle(PieceCode code, int row, int col) {
+// A piece code put on or taken off a square: the key and the material sums follow it.
+inline void put(PieceCode code, int row, int col) {
     currentKey ^= pieceSquareKeys[code][row][col];
+    addToSums(code, row, col);
+}
+
+inline void lift(PieceCode code, int row, int col) {
+    currentKey ^= pieceSquareKeys[code][row][col];
+    takeFromSums(code, row, col);
+}
+
+// Unmake writes squares back without the key, which the caller restores; the sums follow.
+inline void restoreSquare(int row, int col, PieceCode code) {
+    PieceCode& square = Board[row][col];
+    takeFromSums(square, row, col);
+    addToSums(code, row, col);
+    square = code;
 }
 
 // The state words the key covers besides the pieces, as they stood before a move.
@@ -64,12 +79,12 @@ inline CastlingRook castlingRookOf(const Move& move) {
 void moveCastlingRook(const Move& move) {
     const CastlingRook castle = castlingRookOf(move);
     PieceCode& corner = Board[castle.row][castle.fromCol];
-    if (corner != EMPTY) toggle(corner, castle.row, castle.fromCol);
+    if (corner != EMPTY) lift(corner, castle.row, castle.fromCol);
     corner = EMPTY;
     PieceCode& landing = Board[castle.row][castle.toCol];
-    if (landing != EMPTY) toggle(landing, castle.row, castle.toCol);
+    if (landing != EMPTY) lift(landing, castle.row, castle.toCol);
     landing = castle.rook;
-    toggle(castle.rook, castle.row, castle.toCol);
+    put(castle.rook, castle.row, castle.toCol);
     *castle.word = (*castle.word << CASTLED_WORD_FACTOR_SHIFT) & CASTLED_WORD_MASK;
 }
 
@@ -79,23 +94,23 @@ void makeMove(Move& move) {
     const KeyedState before = keyedState();
 
     const PieceCode mover = Board[move.fromRow][move.fromCol];
-    if (mover != EMPTY) toggle(mover, move.fromRow, move.fromCol);
+    if (mover != EMPTY) lift(mover, move.fromRow, move.fromCol);
     Board[move.fromRow][move.fromCol] = EMPTY;
 
     PieceCode& destination = Board[move.toRow][move.toCol];
-    if (move.captured != EMPTY && destination != EMPTY) toggle(destination, move.toRow, move.toCol);
+    if (move.captured != EMPTY && destination != EMPTY) lift(destination, move.toRow, move.toCol);
 
     if (move.enPassant) {
         PieceCode& victim = Board[move.fromRow][move.toCol];
         move.captured = victim;
-        if (victim != EMPTY) toggle(victim, move.fromRow, move.toCol);
+        if (victim != EMPTY) lift(victim, move.fromRow, move.toCol);
         victim = EMPTY;
     }
 
     if (move.castling) moveCastlingRook(move);
 
     destination = move.promotion != EMPTY ? move.promotion : move.piece;
-    toggle(destination, move.toRow, move.toCol);
+    put(destination, move.toRow, move.toCol);
 
     sideToMove = opponentOf(sideToMove);
 
@@ -121,18 +136,18 @@ void makeMove(Move& move) {
 }
 
 void unmakeMove(const Move& move) {
-    Board[move.fromRow][move.fromCol] = move.piece;
+    restoreSquare(move.fromRow, move.fromCol, move.piece);
     followKing(move.piece, move.fromRow, move.fromCol);
     if (move.enPassant) {
-        Board[move.fromRow][move.toCol] = move.captured;
-        Board[move.toRow][move.toCol] = EMPTY;
+        restoreSquare(move.fromRow, move.toCol, move.captured);
+        restoreSquare(move.toRow, move.toCol, EMPTY);
     } else {
-        Board[move.toRow][move.toCol] = move.captured;
+        restoreSquare(move.toRow, move.toCol, move.captured);
     }
     if (move.castling) {
         const CastlingRook castle = castlingRookOf(move);
-        Board[castle.row][castle.fromCol] = castle.rook;
-        Board[castle.row][castle.toCol] = EMPTY;
+        restoreSquare(castle.row, castle.fromCol, castle.rook);
+        restoreSquare(castle.row, castle.toCol, EMPTY);
         *castle.word >>= CASTLED_WORD_FACTOR_SHIFT;
     }
     sideToMove = opponentOf(sideToMove);

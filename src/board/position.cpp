@@ -2,6 +2,7 @@
 #include "board/position.h"
 
 #include "board/keys.h"
+#include "eval/tables.h"
 
 namespace board {
 
@@ -18,6 +19,9 @@ HashKey GameHistory[GAME_HISTORY_SIZE];
 int gamePly = 0;
 int kingSquare[2] = {NO_KING_SQUARE, NO_KING_SQUARE};
 bool kingsAreUnique = false;
+int materialMiddlegame = 0;
+int materialEndgame = 0;
+std::uint64_t pawnBits[2] = {0, 0};
 
 namespace {
 // clang-format off
@@ -48,7 +52,53 @@ HashKey setupInitialPosition() {
     return currentKey;
 }
 
+namespace {
+inline std::uint64_t squareBit(int row, int col) { return std::uint64_t{1} << (row * BOARD_SIZE + col); }
+
+// One branch-free update: a pawn flips its colour's bit, any other code flips nothing.
+inline void flipPawnBit(PieceCode code, int row, int col) {
+    const std::uint64_t bit = squareBit(row, col);
+    pawnBits[WHITE] ^= code == WHITE_PAWN ? bit : 0;
+    pawnBits[BLACK] ^= code == BLACK_PAWN ? bit : 0;
+}
+}  // namespace
+
+void addToSums(PieceCode code, int row, int col) {
+    materialMiddlegame += eval::MIDDLEGAME_VALUES[code][row][col];
+    materialEndgame += eval::ENDGAME_VALUES[code][row][col];
+    flipPawnBit(code, row, col);
+}
+
+void takeFromSums(PieceCode code, int row, int col) {
+    materialMiddlegame -= eval::MIDDLEGAME_VALUES[code][row][col];
+    materialEndgame -= eval::ENDGAME_VALUES[code][row][col];
+    flipPawnBit(code, row, col);
+}
+
+namespace {
+void countSums() {
+    materialMiddlegame = materialEndgame = 0;
+    pawnBits[WHITE] = pawnBits[BLACK] = 0;
+    for (int row = 0; row < BOARD_SIZE; ++row)
+        for (int col = 0; col < BOARD_SIZE; ++col) addToSums(Board[row][col], row, col);
+}
+
+bool sumsAgree() {
+    const int middlegame = materialMiddlegame, endgame = materialEndgame;
+    const std::uint64_t white = pawnBits[WHITE], black = pawnBits[BLACK];
+    countSums();
+    const bool agree = middlegame == materialMiddlegame && endgame == materialEndgame && white == pawnBits[WHITE] &&
+                       black == pawnBits[BLACK];
+    materialMiddlegame = middlegame;
+    materialEndgame = endgame;
+    pawnBits[WHITE] = white;
+    pawnBits[BLACK] = black;
+    return agree;
+}
+}  // namespace
+
 void locateKings() {
+    countSums();
     int kings[2] = {0, 0};
     kingSquare[WHITE] = kingSquare[BLACK] = NO_KING_SQUARE;
     // Backwards, so the square kept is the first in row order, the one a scan would find.
@@ -85,7 +135,7 @@ bool positionIsConsistent() {
     if (whiteEpFile < 0 || whiteEpFile > NO_EP_FILE) return false;
     if (blackEpFile < 0 || blackEpFile > NO_EP_FILE) return false;
     if (gamePly < 0 || gamePly >= GAME_HISTORY_SIZE) return false;
-    if (!kingsFollowed()) return false;
+    if (!kingsFollowed() || !sumsAgree()) return false;
     return currentKey == computeKey() && GameHistory[gamePly] == currentKey;
 }
 

@@ -2,6 +2,8 @@
 // en-passant files, counters, key and the game's key history.
 #pragma once
 
+#include <cstdint>
+
 #include "types.h"
 
 namespace board {
@@ -32,8 +34,18 @@ extern int gamePly;
 constexpr int NO_KING_SQUARE = BOARD_SIZE * BOARD_SIZE;
 extern int kingSquare[2];
 extern bool kingsAreUnique;
-// Call after the board is set wholesale: finds the kings and whether each side has exactly one.
+// Material and piece-square sums of the board with each phase's tables, White positive, and
+// each colour's pawns as a bit per square (row * 8 + column). Kept by makeMove and unmakeMove,
+// so the evaluation and the futility test need not scan the board for them.
+extern int materialMiddlegame;
+extern int materialEndgame;
+extern std::uint64_t pawnBits[2];
+// Call after the board is set wholesale: finds the kings and whether each side has exactly
+// one, and counts the material sums and pawn bits afresh.
 void locateKings();
+// Keeps the sums and pawn bits when a piece code is put on or taken off a square.
+void addToSums(PieceCode code, int row, int col);
+void takeFromSums(PieceCode code, int row, int col);
 
 // Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
 HashKey setupInitialPosition();
