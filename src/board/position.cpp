@@ -21,7 +21,7 @@ int kingSquare[2] = {NO_KING_SQUARE, NO_KING_SQUARE};
 bool kingsAreUnique = false;
 int materialMiddlegame = 0;
 int materialEndgame = 0;
-std::uint64_t pawnBits[2] = {0, 0};
+std::uint64_t pieceBits[PIECE_CODE_COUNT] = {};
 
 namespace {
 // clang-format off
@@ -55,44 +55,42 @@ HashKey setupInitialPosition() {
 namespace {
 inline std::uint64_t squareBit(int row, int col) { return std::uint64_t{1} << (row * BOARD_SIZE + col); }
 
-// One branch-free update: a pawn flips its colour's bit, any other code flips nothing.
-inline void flipPawnBit(PieceCode code, int row, int col) {
-    const std::uint64_t bit = squareBit(row, col);
-    pawnBits[WHITE] ^= code == WHITE_PAWN ? bit : 0;
-    pawnBits[BLACK] ^= code == BLACK_PAWN ? bit : 0;
-}
+// Putting a code on a square and taking it off flip the same bit.
+inline void flipPieceBit(PieceCode code, int row, int col) { pieceBits[code] ^= squareBit(row, col); }
 }  // namespace
 
 void addToSums(PieceCode code, int row, int col) {
     materialMiddlegame += eval::MIDDLEGAME_VALUES[code][row][col];
     materialEndgame += eval::ENDGAME_VALUES[code][row][col];
-    flipPawnBit(code, row, col);
+    flipPieceBit(code, row, col);
 }
 
 void takeFromSums(PieceCode code, int row, int col) {
     materialMiddlegame -= eval::MIDDLEGAME_VALUES[code][row][col];
     materialEndgame -= eval::ENDGAME_VALUES[code][row][col];
-    flipPawnBit(code, row, col);
+    flipPieceBit(code, row, col);
 }
 
 namespace {
 void countSums() {
     materialMiddlegame = materialEndgame = 0;
-    pawnBits[WHITE] = pawnBits[BLACK] = 0;
+    for (std::uint64_t& bits : pieceBits) bits = 0;
     for (int row = 0; row < BOARD_SIZE; ++row)
         for (int col = 0; col < BOARD_SIZE; ++col) addToSums(Board[row][col], row, col);
 }
 
 bool sumsAgree() {
     const int middlegame = materialMiddlegame, endgame = materialEndgame;
-    const std::uint64_t white = pawnBits[WHITE], black = pawnBits[BLACK];
+    std::uint64_t kept[PIECE_CODE_COUNT];
+    for (int code = 0; code < PIECE_CODE_COUNT; ++code) kept[code] = pieceBits[code];
     countSums();
-    const bool agree = middlegame == materialMiddlegame && endgame == materialEndgame && white == pawnBits[WHITE] &&
-                       black == pawnBits[BLACK];
+    bool agree = middlegame == materialMiddlegame && endgame == materialEndgame;
+    for (int code = 0; code < PIECE_CODE_COUNT; ++code) {
+        if (code != EMPTY) agree = agree && kept[code] == pieceBits[code];
+        pieceBits[code] = kept[code];
+    }
     materialMiddlegame = middlegame;
     materialEndgame = endgame;
-    pawnBits[WHITE] = white;
-    pawnBits[BLACK] = black;
     return agree;
 }
 }  // namespace

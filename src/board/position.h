@@ -35,15 +35,16 @@ constexpr int NO_KING_SQUARE = BOARD_SIZE * BOARD_SIZE;
 extern int kingSquare[2];
 extern bool kingsAreUnique;
 // Material and piece-square sums of the board with each phase's tables, White positive, and
-// each colour's pawns as a bit per square (row * 8 + column). Kept by makeMove and unmakeMove,
-// so the evaluation and the futility test need not scan the board for them.
+// where each piece code stands, a bit per square (row * 8 + column, so rising bits follow the
+// board's scan order; the bits of EMPTY are not kept). Kept by makeMove and unmakeMove, so
+// the evaluation, the futility test and the generators need not scan the board.
 extern int materialMiddlegame;
 extern int materialEndgame;
-extern std::uint64_t pawnBits[2];
+extern std::uint64_t pieceBits[PIECE_CODE_COUNT];
 // Call after the board is set wholesale: finds the kings and whether each side has exactly
-// one, and counts the material sums and pawn bits afresh.
+// one, and counts the material sums and piece bits afresh.
 void locateKings();
-// Keeps the sums and pawn bits when a piece code is put on or taken off a square.
+// Keeps the sums and piece bits when a piece code is put on or taken off a square.
 void addToSums(PieceCode code, int row, int col);
 void takeFromSums(PieceCode code, int row, int col);
 

@@ -2,6 +2,7 @@
 // terms; end game with its own pawn and king tables and stronger pawn terms.
 #include "eval/evaluate.h"
 
+#include <bit>
 #include <cstdint>
 
 #include "board/position.h"
@@ -250,7 +251,7 @@ PawnCacheEntry PawnCache[1 << PAWN_CACHE_BITS];
 
 // The entry of the current pawn layout, its summary filled; terms are filled on demand.
 PawnCacheEntry& pawnEntry() {
-    const std::uint64_t white = board::pawnBits[WHITE], black = board::pawnBits[BLACK];
+    const std::uint64_t white = board::pieceBits[WHITE_PAWN], black = board::pieceBits[BLACK_PAWN];
     const std::uint64_t mixed = white * 0x9E3779B97F4A7C15ULL ^ black * 0xC2B2AE3D27D4EB4FULL;
     PawnCacheEntry& entry = PawnCache[mixed >> (64 - PAWN_CACHE_BITS)];
     if (entry.filled == 0 || entry.whitePawns != white || entry.blackPawns != black) {
@@ -282,6 +283,15 @@ int endgamePawnTerms(PawnCacheEntry& entry) {
 int middlegameMaterial() { return board::materialMiddlegame; }
 int endgameMaterial() { return board::materialEndgame; }
 
+// Calls visit(row, col) for every set bit, lowest first.
+template <typename Visit>
+inline void forEachSquare(std::uint64_t bits, Visit visit) {
+    for (; bits != 0; bits &= bits - 1) {
+        const int square = std::countr_zero(bits);
+        visit(square / BOARD_SIZE, square % BOARD_SIZE);
+    }
+}
+
 bool isMiddlegame() { return board::nonPawnPieceCount >= MIDDLEGAME_MIN_PIECES; }
 
 }  // namespace
@@ -302,32 +312,21 @@ int evaluateMiddlegame() {
     PawnCacheEntry& entry = pawnEntry();
     const PawnFileSummary& pawns = entry.summary;
     int score = middlegameMaterial();
-    int whiteBishops = 0;
-    int blackBishops = 0;
-    for (int row = 0; row < BOARD_SIZE; ++row) {
-        for (int col = 0; col < BOARD_SIZE; ++col) {
-            switch (Board[row][col]) {
-                case WHITE_KING: score -= whiteKingShield(pawns, row, col); break;
-                case BLACK_KING: score += blackKingShield(pawns, row, col); break;
-                case WHITE_ROOK: score += whiteRookTerms(pawns, row, col); break;
-                case BLACK_ROOK: score -= blackRookTerms(pawns, row, col); break;
-                case WHITE_BISHOP:
-                    ++whiteBishops;
-                    // A bishop on d3/e3 in front of its unmoved centre pawn locks both in.
-                    if (row == 2 && (col == 3 || col == 4) && Board[1][col] == WHITE_PAWN)
-                        score -= BLOCKING_BISHOP_PENALTY;
-                    break;
-                case BLACK_BISHOP:
-                    ++blackBishops;
-                    if (row == 5 && (col == 3 || col == 4) && Board[6][col] == BLACK_PAWN)
-                        score += BLOCKING_BISHOP_PENALTY;
-                    break;
-                default: break;
-            }
-        }
-    }
-    if (whiteBishops > 1) score += BISHOP_PAIR_BONUS;
-    if (blackBishops > 1) score -= BISHOP_PAIR_BONUS;
+    // Only kings, rooks and bishops have terms here, and the sum does not depend on the order.
+    using board::pieceBits;
+    forEachSquare(pieceBits[WHITE_KING], [&](int row, int col) { score -= whiteKingShield(pawns, row, col); });
+    forEachSquare(pieceBits[BLACK_KING], [&](int row, int col) { score += blackKingShield(pawns, row, col); });
+    forEachSquare(pieceBits[WHITE_ROOK], [&](int row, int col) { score += whiteRookTerms(pawns, row, col); });
+    forEachSquare(pieceBits[BLACK_ROOK], [&](int row, int col) { score -= blackRookTerms(pawns, row, col); });
+    // A bishop on d3/e3 in front of its unmoved centre pawn locks both in.
+    forEachSquare(pieceBits[WHITE_BISHOP], [&](int row, int col) {
+        if (row == 2 && (col == 3 || col == 4) && Board[1][col] == WHITE_PAWN) score -= BLOCKING_BISHOP_PENALTY;
+    });
+    forEachSquare(pieceBits[BLACK_BISHOP], [&](int row, int col) {
+        if (row == 5 && (col == 3 || col == 4) && Board[6][col] == BLACK_PAWN) score += BLOCKING_BISHOP_PENALTY;
+    });
+    if (std::popcount(pieceBits[WHITE_BISHOP]) > 1) score += BISHOP_PAIR_BONUS;
+    if (std::popcount(pieceBits[BLACK_BISHOP]) > 1) score -= BISHOP_PAIR_BONUS;
     if (board::gamePly < EARLY_QUEEN_PLIES) {
         if (Board[FIRST_ROW][QUEEN_HOME_COL] != WHITE_QUEEN) score -= EARLY_QUEEN_PENALTY;
         if (Board[LAST_ROW][QUEEN_HOME_COL] != BLACK_QUEEN) score += EARLY_QUEEN_PENALTY;
