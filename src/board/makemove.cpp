@@ -13,21 +13,29 @@ constexpr int CASTLED_WORD_FACTOR_SHIFT = 2;
 constexpr int CASTLED_WORD_MASK = 0xFFF;
 
 // A piece code put on or taken off a square: the key and the material sums follow it.
+// Walks that take every move back before anything reads the sums leave them alone.
+template <bool KeepSums>
 inline void put(PieceCode code, int row, int col) {
     currentKey ^= pieceSquareKeys[code][row][col];
-    addToSums(code, row, col);
+    if constexpr (KeepSums) addToSums(code, row, col);
 }
 
+template <bool KeepSums>
 inline void lift(PieceCode code, int row, int col) {
     currentKey ^= pieceSquareKeys[code][row][col];
-    takeFromSums(code, row, col);
+    if constexpr (KeepSums) takeFromSums(code, row, col);
 }
 
-// Unmake writes squares back without the key, which the caller restores; the sums follow.
+// Unmake writes squares back without the key, which the caller restores, and takes the
+// material sums from the history; only the piece bits follow the squares.
+template <bool KeepSums>
 inline void restoreSquare(int row, int col, PieceCode code) {
     PieceCode& square = Board[row][col];
-    takeFromSums(square, row, col);
-    addToSums(code, row, col);
+    if constexpr (KeepSums) {
+        const std::uint64_t bit = std::uint64_t{1} << (row * BOARD_SIZE + col);
+        pieceBits[square] ^= bit;
+        pieceBits[code] ^= bit;
+    }
     square = code;
 }
 
@@ -76,41 +84,42 @@ inline CastlingRook castlingRookOf(const Move& move) {
 
 // Generated castling always finds its rook on the corner and the passed square
 // empty; a typed castling may not, so the key follows what really stands there.
+template <bool KeepSums>
 void moveCastlingRook(const Move& move) {
     const CastlingRook castle = castlingRookOf(move);
     PieceCode& corner = Board[castle.row][castle.fromCol];
-    if (corner != EMPTY) lift(corner, castle.row, castle.fromCol);
+    if (corner != EMPTY) lift<KeepSums>(corner, castle.row, castle.fromCol);
     corner = EMPTY;
     PieceCode& landing = Board[castle.row][castle.toCol];
-    if (landing != EMPTY) lift(landing, castle.row, castle.toCol);
+    if (landing != EMPTY) lift<KeepSums>(landing, castle.row, castle.toCol);
     landing = castle.rook;
-    put(castle.rook, castle.row, castle.toCol);
+    put<KeepSums>(castle.rook, castle.row, castle.toCol);
     *castle.word = (*castle.word << CASTLED_WORD_FACTOR_SHIFT) & CASTLED_WORD_MASK;
 }
 
-}  // namespace
-
-void makeMove(Move& move) {
+template <bool KeepSums>
+void playMove(Move& move) {
     const KeyedState before = keyedState();
+    if constexpr (KeepSums) PackedMaterialHistory[gamePly] = packedMaterial;
 
     const PieceCode mover = Board[move.fromRow][move.fromCol];
-    if (mover != EMPTY) lift(mover, move.fromRow, move.fromCol);
+    if (mover != EMPTY) lift<KeepSums>(mover, move.fromRow, move.fromCol);
     Board[move.fromRow][move.fromCol] = EMPTY;
 
     PieceCode& destination = Board[move.toRow][move.toCol];
-    if (move.captured != EMPTY && destination != EMPTY) lift(destination, move.toRow, move.toCol);
+    if (move.captured != EMPTY && destination != EMPTY) lift<KeepSums>(destination, move.toRow, move.toCol);
 
     if (move.enPassant) {
         PieceCode& victim = Board[move.fromRow][move.toCol];
         move.captured = victim;
-        if (victim != EMPTY) lift(victim, move.fromRow, move.toCol);
+        if (victim != EMPTY) lift<KeepSums>(victim, move.fromRow, move.toCol);
         victim = EMPTY;
     }
 
-    if (move.castling) moveCastlingRook(move);
+    if (move.castling) moveCastlingRook<KeepSums>(move);
 
     destination = move.promotion != EMPTY ? move.promotion : move.piece;
-    put(destination, move.toRow, move.toCol);
+    put<KeepSums>(destination, move.toRow, move.toCol);
 
     sideToMove = opponentOf(sideToMove);
 
@@ -135,19 +144,20 @@ void makeMove(Move& move) {
     GameHistory[gamePly] = currentKey;
 }
 
-void unmakeMove(const Move& move) {
-    restoreSquare(move.fromRow, move.fromCol, move.piece);
+template <bool KeepSums>
+void takeBackMove(const Move& move) {
+    restoreSquare<KeepSums>(move.fromRow, move.fromCol, move.piece);
     followKing(move.piece, move.fromRow, move.fromCol);
     if (move.enPassant) {
-        restoreSquare(move.fromRow, move.toCol, move.captured);
-        restoreSquare(move.toRow, move.toCol, EMPTY);
+        restoreSquare<KeepSums>(move.fromRow, move.toCol, move.captured);
+        restoreSquare<KeepSums>(move.toRow, move.toCol, EMPTY);
     } else {
-        restoreSquare(move.toRow, move.toCol, move.captured);
+        restoreSquare<KeepSums>(move.toRow, move.toCol, move.captured);
     }
     if (move.castling) {
         const CastlingRook castle = castlingRookOf(move);
-        restoreSquare(castle.row, castle.fromCol, castle.rook);
-        restoreSquare(castle.row, castle.toCol, EMPTY);
+        restoreSquare<KeepSums>(castle.row, castle.fromCol, castle.rook);
+        restoreSquare<KeepSums>(castle.row, castle.toCol, EMPTY);
         *castle.word >>= CASTLED_WORD_FACTOR_SHIFT;
     }
     sideToMove = opponentOf(sideToMove);
@@ -161,6 +171,17 @@ void unmakeMove(const Move& move) {
         if (isWhiteOfficer(move.captured)) ++nonPawnPieceCount;
     }
     --gamePly;
+    if constexpr (KeepSums) packedMaterial = PackedMaterialHistory[gamePly];
 }
+
+}  // namespace
+
+void makeMove(Move& move) { playMove<true>(move); }
+
+void unmakeMove(const Move& move) { takeBackMove<true>(move); }
+
+void makeMoveLeavingSums(Move& move) { playMove<false>(move); }
+
+void unmakeMoveLeavingSums(const Move& move) { takeBackMove<false>(move); }
 
 }  // namespace board

@@ -21,7 +21,7 @@ void perft(int depth) {
     for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
         Move& move = movegen::MoveList[searchPly][index];
         const HashKey savedKey = currentKey;
-        makeMove(move);
+        makeMoveLeavingSums(move);
         if (isLegalAfterMake(move, inCheck)) {
             ++search::nodeCount;
             if (depth > 1) {
@@ -30,7 +30,7 @@ void perft(int depth) {
                 --searchPly;
             }
         }
-        unmakeMove(move);
+        unmakeMoveLeavingSums(move);
         currentKey = savedKey;
     }
 }

@@ -1,6 +1,8 @@
 // Owns the position globals and the set-up of a new game.
 #include "board/position.h"
 
+#include <array>
+
 #include "board/keys.h"
 #include "eval/tables.h"
 
@@ -19,9 +21,9 @@ HashKey GameHistory[GAME_HISTORY_SIZE];
 int gamePly = 0;
 int kingSquare[2] = {NO_KING_SQUARE, NO_KING_SQUARE};
 bool kingsAreUnique = false;
-int materialMiddlegame = 0;
-int materialEndgame = 0;
+std::int32_t packedMaterial = 0;
 std::uint64_t pieceBits[PIECE_CODE_COUNT] = {};
+std::int32_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 namespace {
 // clang-format off
@@ -57,40 +59,51 @@ inline std::uint64_t squareBit(int row, int col) { return std::uint64_t{1} << (r
 
 // Putting a code on a square and taking it off flip the same bit.
 inline void flipPieceBit(PieceCode code, int row, int col) { pieceBits[code] ^= squareBit(row, col); }
+
+using PackedValues = std::array<std::array<std::array<std::int32_t, BOARD_SIZE>, BOARD_SIZE>, PIECE_CODE_COUNT>;
+
+constexpr PackedValues buildPackedValues() {
+    PackedValues values{};
+    for (int code = 0; code < PIECE_CODE_COUNT; ++code)
+        for (int row = 0; row < BOARD_SIZE; ++row)
+            for (int col = 0; col < BOARD_SIZE; ++col)
+                values[code][row][col] = eval::MIDDLEGAME_VALUES[code][row][col] +
+                                         eval::ENDGAME_VALUES[code][row][col] * (1 << PACKED_HALF_SHIFT);
+    return values;
+}
+
+constexpr PackedValues PACKED_VALUES = buildPackedValues();
 }  // namespace
 
 void addToSums(PieceCode code, int row, int col) {
-    materialMiddlegame += eval::MIDDLEGAME_VALUES[code][row][col];
-    materialEndgame += eval::ENDGAME_VALUES[code][row][col];
+    packedMaterial += PACKED_VALUES[code][row][col];
     flipPieceBit(code, row, col);
 }
 
 void takeFromSums(PieceCode code, int row, int col) {
-    materialMiddlegame -= eval::MIDDLEGAME_VALUES[code][row][col];
-    materialEndgame -= eval::ENDGAME_VALUES[code][row][col];
+    packedMaterial -= PACKED_VALUES[code][row][col];
     flipPieceBit(code, row, col);
 }
 
 namespace {
 void countSums() {
-    materialMiddlegame = materialEndgame = 0;
+    packedMaterial = 0;
     for (std::uint64_t& bits : pieceBits) bits = 0;
     for (int row = 0; row < BOARD_SIZE; ++row)
         for (int col = 0; col < BOARD_SIZE; ++col) addToSums(Board[row][col], row, col);
 }
 
 bool sumsAgree() {
-    const int middlegame = materialMiddlegame, endgame = materialEndgame;
+    const std::int32_t packed = packedMaterial;
     std::uint64_t kept[PIECE_CODE_COUNT];
     for (int code = 0; code < PIECE_CODE_COUNT; ++code) kept[code] = pieceBits[code];
     countSums();
-    bool agree = middlegame == materialMiddlegame && endgame == materialEndgame;
+    bool agree = packed == packedMaterial;
     for (int code = 0; code < PIECE_CODE_COUNT; ++code) {
         if (code != EMPTY) agree = agree && kept[code] == pieceBits[code];
         pieceBits[code] = kept[code];
     }
-    materialMiddlegame = middlegame;
-    materialEndgame = endgame;
+    packedMaterial = packed;
     return agree;
 }
 }  // namespace

@@ -38,15 +38,23 @@ extern bool kingsAreUnique;
 // where each piece code stands, a bit per square (row * 8 + column, so rising bits follow the
 // board's scan order; the bits of EMPTY are not kept). Kept by makeMove and unmakeMove, so
 // the evaluation, the futility test and the generators need not scan the board.
-extern int materialMiddlegame;
-extern int materialEndgame;
+// Both sums travel in one word, the end-game sum in the high half: one addition per piece.
+extern std::int32_t packedMaterial;
 extern std::uint64_t pieceBits[PIECE_CODE_COUNT];
+constexpr int PACKED_HALF_SHIFT = 16;
+inline int middlegameMaterial() { return static_cast<std::int16_t>(packedMaterial & 0xFFFF); }
+inline int endgameMaterial() {
+    // The low half is signed: a negative one borrowed from the high half, which this gives back.
+    return (packedMaterial - middlegameMaterial()) >> PACKED_HALF_SHIFT;
+}
 // Call after the board is set wholesale: finds the kings and whether each side has exactly
 // one, and counts the material sums and piece bits afresh.
 void locateKings();
 // Keeps the sums and piece bits when a piece code is put on or taken off a square.
 void addToSums(PieceCode code, int row, int col);
 void takeFromSums(PieceCode code, int row, int col);
+// The sums as they stood before the move that led to each game ply, so unmakeMove puts them back.
+extern std::int32_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 // Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
 HashKey setupInitialPosition();

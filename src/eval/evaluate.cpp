@@ -280,8 +280,8 @@ int endgamePawnTerms(PawnCacheEntry& entry) {
 }
 
 // Material and tables of the board with each phase's tables, kept up to date by the moves.
-int middlegameMaterial() { return board::materialMiddlegame; }
-int endgameMaterial() { return board::materialEndgame; }
+using board::middlegameMaterial;
+using board::endgameMaterial;
 
 // Calls visit(row, col) for every set bit, lowest first.
 template <typename Visit>
