@@ -292,6 +292,8 @@ inline void forEachSquare(std::uint64_t bits, Visit visit) {
     }
 }
 
+inline bool moreThanOne(std::uint64_t bits) { return (bits & (bits - 1)) != 0; }
+
 bool isMiddlegame() { return board::nonPawnPieceCount >= MIDDLEGAME_MIN_PIECES; }
 
 }  // namespace
@@ -325,8 +327,8 @@ int evaluateMiddlegame() {
     forEachSquare(pieceBits[BLACK_BISHOP], [&](int row, int col) {
         if (row == 5 && (col == 3 || col == 4) && Board[6][col] == BLACK_PAWN) score += BLOCKING_BISHOP_PENALTY;
     });
-    if (std::popcount(pieceBits[WHITE_BISHOP]) > 1) score += BISHOP_PAIR_BONUS;
-    if (std::popcount(pieceBits[BLACK_BISHOP]) > 1) score -= BISHOP_PAIR_BONUS;
+    if (moreThanOne(pieceBits[WHITE_BISHOP])) score += BISHOP_PAIR_BONUS;
+    if (moreThanOne(pieceBits[BLACK_BISHOP])) score -= BISHOP_PAIR_BONUS;
     if (board::gamePly < EARLY_QUEEN_PLIES) {
         if (Board[FIRST_ROW][QUEEN_HOME_COL] != WHITE_QUEEN) score -= EARLY_QUEEN_PENALTY;
         if (Board[LAST_ROW][QUEEN_HOME_COL] != BLACK_QUEEN) score += EARLY_QUEEN_PENALTY;
