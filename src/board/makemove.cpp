@@ -13,29 +13,32 @@ constexpr int CASTLED_WORD_FACTOR_SHIFT = 2;
 constexpr int CASTLED_WORD_MASK = 0xFFF;
 
 // A piece code put on or taken off a square: the key and the material sums follow it.
-// Walks that take every move back before anything reads the sums leave them alone.
+// Walks that take every move back before anything reads the material sums leave them alone;
+// the piece bits are always kept, the generators walk them.
 template <bool KeepSums>
 inline void put(PieceCode code, int row, int col) {
     currentKey ^= pieceSquareKeys[code][row][col];
-    if constexpr (KeepSums) addToSums(code, row, col);
+    if constexpr (KeepSums)
+        addToSums(code, row, col);
+    else
+        flipPieceBit(code, row, col);
 }
 
 template <bool KeepSums>
 inline void lift(PieceCode code, int row, int col) {
     currentKey ^= pieceSquareKeys[code][row][col];
-    if constexpr (KeepSums) takeFromSums(code, row, col);
+    if constexpr (KeepSums)
+        takeFromSums(code, row, col);
+    else
+        flipPieceBit(code, row, col);
 }
 
 // Unmake writes squares back without the key, which the caller restores, and takes the
 // material sums from the history; only the piece bits follow the squares.
-template <bool KeepSums>
 inline void restoreSquare(int row, int col, PieceCode code) {
     PieceCode& square = Board[row][col];
-    if constexpr (KeepSums) {
-        const std::uint64_t bit = std::uint64_t{1} << (row * BOARD_SIZE + col);
-        pieceBits[square] ^= bit;
-        pieceBits[code] ^= bit;
-    }
+    flipPieceBit(square, row, col);
+    flipPieceBit(code, row, col);
     square = code;
 }
 
@@ -146,18 +149,18 @@ void playMove(Move& move) {
 
 template <bool KeepSums>
 void takeBackMove(const Move& move) {
-    restoreSquare<KeepSums>(move.fromRow, move.fromCol, move.piece);
+    restoreSquare(move.fromRow, move.fromCol, move.piece);
     followKing(move.piece, move.fromRow, move.fromCol);
     if (move.enPassant) {
-        restoreSquare<KeepSums>(move.fromRow, move.toCol, move.captured);
-        restoreSquare<KeepSums>(move.toRow, move.toCol, EMPTY);
+        restoreSquare(move.fromRow, move.toCol, move.captured);
+        restoreSquare(move.toRow, move.toCol, EMPTY);
     } else {
-        restoreSquare<KeepSums>(move.toRow, move.toCol, move.captured);
+        restoreSquare(move.toRow, move.toCol, move.captured);
     }
     if (move.castling) {
         const CastlingRook castle = castlingRookOf(move);
-        restoreSquare<KeepSums>(castle.row, castle.fromCol, castle.rook);
-        restoreSquare<KeepSums>(castle.row, castle.toCol, EMPTY);
+        restoreSquare(castle.row, castle.fromCol, castle.rook);
+        restoreSquare(castle.row, castle.toCol, EMPTY);
         *castle.word >>= CASTLED_WORD_FACTOR_SHIFT;
     }
     sideToMove = opponentOf(sideToMove);

@@ -55,11 +55,6 @@ HashKey setupInitialPosition() {
 }
 
 namespace {
-inline std::uint64_t squareBit(int row, int col) { return std::uint64_t{1} << (row * BOARD_SIZE + col); }
-
-// Putting a code on a square and taking it off flip the same bit.
-inline void flipPieceBit(PieceCode code, int row, int col) { pieceBits[code] ^= squareBit(row, col); }
-
 using PackedValues = std::array<std::array<std::array<std::int32_t, BOARD_SIZE>, BOARD_SIZE>, PIECE_CODE_COUNT>;
 
 constexpr PackedValues buildPackedValues() {

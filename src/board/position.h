@@ -53,6 +53,9 @@ void locateKings();
 // Keeps the sums and piece bits when a piece code is put on or taken off a square.
 void addToSums(PieceCode code, int row, int col);
 void takeFromSums(PieceCode code, int row, int col);
+inline void flipPieceBit(PieceCode code, int row, int col) {
+    pieceBits[code] ^= std::uint64_t{1} << (row * BOARD_SIZE + col);
+}
 // The sums as they stood before the move that led to each game ply, so unmakeMove puts them back.
 extern std::int32_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
