@@ -42,7 +42,8 @@ extern bool kingsAreUnique;
 extern std::int32_t packedMaterial;
 extern std::uint64_t pieceBits[PIECE_CODE_COUNT];
 constexpr int PACKED_HALF_SHIFT = 16;
-inline int middlegameMaterial() { return static_cast<std::int16_t>(packedMaterial & 0xFFFF); }
+constexpr std::int32_t PACKED_LOW_HALF = (1 << PACKED_HALF_SHIFT) - 1;
+inline int middlegameMaterial() { return static_cast<std::int16_t>(packedMaterial & PACKED_LOW_HALF); }
 inline int endgameMaterial() {
     // The low half is signed: a negative one borrowed from the high half, which this gives back.
     return (packedMaterial - middlegameMaterial()) >> PACKED_HALF_SHIFT;
@@ -56,7 +57,7 @@ void takeFromSums(PieceCode code, int row, int col);
 inline void flipPieceBit(PieceCode code, int row, int col) {
     pieceBits[code] ^= std::uint64_t{1} << (row * BOARD_SIZE + col);
 }
-// The sums as they stood before the move that led to each game ply, so unmakeMove puts them back.
+// The packed sums at each game ply, saved by makeMove so that unmakeMove puts them back.
 extern std::int32_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 // Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
