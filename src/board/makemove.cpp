@@ -15,23 +15,22 @@ constexpr int CASTLED_WORD_MASK = 0xFFF;
 // A piece code put on or taken off a square: the key and the material sums follow it.
 // Walks that take every move back before anything reads the material sums leave them alone;
 // the piece bits are always kept, the generators walk them.
-template <bool KeepSums>
-inline void put(PieceCode code, int row, int col) {
+template <bool KeepSums, bool Putting>
+inline void follow(PieceCode code, int row, int col) {
     currentKey ^= pieceSquareKeys[code][row][col];
-    if constexpr (KeepSums)
+    if constexpr (!KeepSums)
+        flipPieceBit(code, row, col);
+    else if constexpr (Putting)
         addToSums(code, row, col);
     else
-        flipPieceBit(code, row, col);
+        takeFromSums(code, row, col);
 }
 
 template <bool KeepSums>
-inline void lift(PieceCode code, int row, int col) {
-    currentKey ^= pieceSquareKeys[code][row][col];
-    if constexpr (KeepSums)
-        takeFromSums(code, row, col);
-    else
-        flipPieceBit(code, row, col);
-}
+inline void put(PieceCode code, int row, int col) { follow<KeepSums, true>(code, row, col); }
+
+template <bool KeepSums>
+inline void lift(PieceCode code, int row, int col) { follow<KeepSums, false>(code, row, col); }
 
 // Unmake writes squares back without the key, which the caller restores, and takes the
 // material sums from the history; only the piece bits follow the squares.
