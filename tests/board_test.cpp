@@ -1,6 +1,7 @@
 // Board and rules: perft counts, make/unmake restoring everything, keys, attacks, repetition.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <random>
@@ -163,6 +164,48 @@ TEST(MakeMove, CastlingEnPassantAndPromotionDetails) {
     EXPECT_EQ(board::Board[7][1], WHITE_QUEEN);
     EXPECT_EQ(board::nonPawnPieceCount, before - 1);
     EXPECT_TRUE(board::positionIsConsistent());
+}
+
+// The search reaches this by itself: an en-passant capture, then a null move, leaves the
+// en-passant file set while the capturing pawn stands on the target square. A second
+// "en passant" onto that square would make the pawn vanish, so it is never generated.
+TEST(MakeMove, NoEnPassantOntoTheSquareAPawnJustTook) {
+    freshEngine();
+    setPosition("rnbqkbnr/pp1p1ppp/4p3/2P1P3/8/8/PP1P1PPP/RNBQKBNR w KQkq -");
+    playMove("d2d4");
+    playMove("d7d5");
+    playMove("e5d6");
+    ASSERT_EQ(board::Board[5][3], WHITE_PAWN);
+    ASSERT_EQ(board::Board[4][3], EMPTY);
+    // Black passes as the null move does: only the side and its key change.
+    board::currentKey ^= board::sideKeys[board::sideToMove];
+    board::sideToMove = WHITE;
+    board::currentKey ^= board::sideKeys[board::sideToMove];
+    ASSERT_EQ(board::blackEpFile, 3) << "the file of d7d5 is still set";
+    const auto texts = legalMoveTexts();
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "c5d6"), 0);
+    // Every generated move, made and taken back, keeps the board and the key sound.
+    movegen::moveCount[0] = 0;
+    movegen::generateMoves();
+    const auto whitePawns = [] {
+        int pawns = 0;
+        for (const auto& row : board::Board)
+            for (const PieceCode piece : row) pawns += piece == WHITE_PAWN;
+        return pawns;
+    };
+    const int pawnsBefore = whitePawns();
+    for (int index = 0; index < movegen::moveCount[0]; ++index) {
+        Move move = movegen::MoveList[0][index];
+        EXPECT_FALSE(move.toRow == 5 && move.toCol == 3 && move.piece == WHITE_PAWN) << moveText(move);
+        const HashKey key = board::currentKey;
+        board::makeMove(move);
+        EXPECT_EQ(board::currentKey, board::computeKey()) << moveText(move);
+        EXPECT_EQ(whitePawns(), pawnsBefore) << moveText(move);
+        board::unmakeMove(move);
+        board::currentKey = key;
+    }
+    EXPECT_EQ(board::Board[5][3], WHITE_PAWN);
+    EXPECT_EQ(board::currentKey, board::computeKey());
 }
 
 TEST(Attacks, KingsPawnsSlidersKnightsAndCastling) {

@@ -186,6 +186,8 @@ struct PositionSnapshot {
         board::gamePly = ply;
         board::currentKey = key;
         std::copy(history, history + board::GAME_HISTORY_SIZE, board::GameHistory);
+        // The board was written wholesale: the kings, sums and piece bits are found afresh.
+        board::locateKings();
     }
 };
 

@@ -2,9 +2,14 @@
 // the PV table, the time budget and repeatable node counts.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <set>
+#include <sstream>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "board/keys.h"
@@ -12,6 +17,7 @@
 #include "movegen/generate.h"
 #include "frontend/console.h"
 #include "frontend/movetext.h"
+#include "frontend/thinking.h"
 #include "movegen/movelist.h"
 #include "search/ordering.h"
 #include "search/pv.h"
@@ -34,6 +40,13 @@ Move moveOf(int fromRow, int fromCol, int toRow, int toCol) {
     move.toCol = static_cast<std::int16_t>(toCol);
     move.promotion = EMPTY;
     return move;
+}
+
+// Killer moves and the table's stored moves outlive a game by design, and ordering reads a
+// slot's move without its key: zero both so a search runs as in a new process.
+void clearAsNewProcess() {
+    std::memset(search::KillerTable, 0, sizeof search::KillerTable);
+    std::memset(search::TranspositionTable, 0, sizeof search::TranspositionTable);
 }
 
 search::IterationResult searchTo(int depth) {
@@ -89,10 +102,7 @@ TEST(Search, RepeatableNodeCounts) {
     std::int64_t counts[2];
     for (std::int64_t& count : counts) {
         freshEngine();
-        // Killer moves and the table's stored moves outlive a game by design;
-        // start both runs as a new process would.
-        std::memset(search::KillerTable, 0, sizeof search::KillerTable);
-        std::memset(search::TranspositionTable, 0, sizeof search::TranspositionTable);
+        clearAsNewProcess();
         setPosition("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
         ::testing::internal::CaptureStdout();
         searchTo(5);
@@ -225,7 +235,152 @@ TEST(PvTable, UpdateCopiesTheChildLine) {
     search::pvLength[29] = 29;
     search::updatePv(moveOf(1, 0, 2, 0));
     EXPECT_EQ(search::pvLength[28], 29);
+    // The child row is taken as it stands, even when its end lies before this ply.
+    movegen::searchPly = 3;
+    search::pvLength[4] = 2;
+    search::updatePv(moveOf(1, 0, 2, 0));
+    EXPECT_EQ(search::pvLength[3], 2);
     movegen::searchPly = 0;
+}
+
+namespace {
+
+struct SearchCase {
+    const char* fen;
+    std::vector<std::string> moves;  // played from the position before the search
+    int halfMoveClock;
+    int depth;
+};
+
+struct Iteration {
+    int depth;
+    long long nodes;
+    int score;
+    std::string line;  // the printed line, moves followed by hyphens
+};
+
+// Searches as the console does and reads every iteration back from its thinking line.
+std::vector<Iteration> searchIterations(const SearchCase& test) {
+    freshEngine();
+    clearAsNewProcess();
+    setPosition(test.fen);
+    for (const std::string& move : test.moves) playMove(move);
+    board::halfMoveClock = test.halfMoveClock;
+    ::testing::internal::CaptureStdout();
+    searchTo(test.depth);
+    std::fflush(stdout);
+    std::istringstream lines(::testing::internal::GetCapturedStdout());
+    std::vector<Iteration> iterations;
+    for (std::string text; std::getline(lines, text);) {
+        Iteration iteration{};
+        double value = 0;
+        int consumed = 0;
+        if (std::sscanf(text.c_str(), "Depth:%d Nodes:%lld Value:%lf %n", &iteration.depth, &iteration.nodes, &value,
+                        &consumed) < 3)
+            continue;
+        iteration.score = static_cast<int>(std::lround(value * 100));
+        iteration.line = text.c_str() + (consumed > 0 ? consumed : 0);
+        iterations.push_back(iteration);
+    }
+    return iterations;
+}
+
+std::string rowZero() {
+    std::string row;
+    for (int ply = 0; ply < search::pvLength[0]; ++ply) {
+        if (ply > 0) row += ' ';
+        row += moveText(search::PvTable[0][ply]);
+    }
+    return row;
+}
+
+}  // namespace
+
+// The search's node counts, depth by depth, are its fingerprint: any change to what it
+// visits shows here. A change that alters the search on purpose updates these values
+// and says so in its commit message.
+TEST(Search, NodeCountsPerDepthStayAsCommitted) {
+    struct Expected {
+        SearchCase search;
+        std::vector<std::pair<long long, int>> nodesAndScores;  // depth 1, 2, ...
+    };
+    // clang-format off
+    const Expected cases[] = {
+        {{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", {}, 0, 5},
+         {{20, 16}, {106, 0}, {633, 16}, {2532, 0}, {14057, 7}}},
+        {{"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", {}, 0, 4},
+         {{1223, 41}, {3809, 41}, {15196, 18}, {39172, 18}}},
+        {{"r1b1k2r/ppppqppp/2n2n2/2b5/2B5/2N2N2/PPPP1PPP/R1BQ1RK1 w kq -", {}, 0, 5},
+         {{65, 140}, {411, 349}, {1759, 358}, {4358, 345}, {17957, 270}}},
+        {{"r1bq1rk1/pp2ppbp/2np1np1/8/3NP3/2N1BP2/PPPQ2PP/R3KB1R w KQ -", {}, 0, 5},
+         {{244, -9}, {526, -9}, {2057, -9}, {7426, -16}, {24193, -13}}},
+        // Mate in two: the iteration that sees it is the last.
+        {{"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq -", {}, 0, 5},
+         {{389, -829}, {842, 1000000}}},
+        {{"2r3k1/pp3ppp/8/3R4/8/8/PPP2PPP/6K1 w - -", {}, 0, 4},
+         {{44, 130}, {190, 120}, {1266, 140}, {4692, 120}}},
+        {{"8/k7/3p4/p2P1p2/P2P1P2/8/8/K7 w - -", {}, 0, 12},
+         {{3, 155}, {13, 135}, {49, 155}, {127, 155}, {288, 155}, {506, 155}, {890, 155}, {1445, 155},
+          {2157, 155}, {3199, 155}, {4361, 155}, {5731, 155}}},
+        {{"8/1k6/8/8/8/1P6/8/3K4 w - -", {}, 0, 7},
+         {{6, 155}, {33, 135}, {104, 155}, {271, 145}, {659, 155}, {1289, 155}, {3475, 175}}},
+        {{"8/8/8/4k3/8/8/4P3/4K3 w - -", {}, 0, 5},
+         {{6, 115}, {27, 115}, {131, 125}, {305, 125}, {1062, 145}}},
+        // Reaches the en-passant capture onto an occupied square behind a null move.
+        {{"rnbqkbnr/pp1p1ppp/4p3/2P1P3/8/8/PP1P1PPP/RNBQKBNR w KQkq -", {"d2d4", "d7d5"}, 0, 4},
+         {{61, 285}, {397, 269}, {2229, 285}, {10067, 281}}},
+        // Knights shuffled back and forth: repetitions inside the tree.
+        {{"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+          {"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1"}, 0, 5},
+         {{22, 32}, {97, 16}, {726, 23}, {2966, 7}, {14083, 18}}},
+        // Three plies from the fifty-move limit.
+        {{"4k3/8/8/8/8/8/4P3/4K3 w - -", {}, 97, 7},
+         {{6, 165}, {24, 145}, {88, 165}, {224, 145}, {1148, 12}, {3501, 0}, {6622, 0}}},
+    };
+    // clang-format on
+    for (const Expected& expected : cases) {
+        const std::vector<Iteration> iterations = searchIterations(expected.search);
+        ASSERT_EQ(iterations.size(), expected.nodesAndScores.size()) << expected.search.fen;
+        for (std::size_t index = 0; index < iterations.size(); ++index) {
+            EXPECT_EQ(iterations[index].depth, static_cast<int>(index) + 1) << expected.search.fen;
+            EXPECT_EQ(iterations[index].nodes, expected.nodesAndScores[index].first)
+                << expected.search.fen << " depth " << index + 1;
+            EXPECT_EQ(iterations[index].score, expected.nodesAndScores[index].second)
+                << expected.search.fen << " depth " << index + 1;
+        }
+        EXPECT_EQ(board::currentKey, board::computeKey()) << expected.search.fen;
+        EXPECT_TRUE(board::positionIsConsistent()) << expected.search.fen;
+    }
+}
+
+// Row 0 is left as the search leaves it, an older line copied behind a table move included;
+// what is printed stops before the first move that cannot be played.
+TEST(PvTable, RowAsSearchedLineCutWhenPrinted) {
+    const std::string kingAndPawn[] = {"8/8/8/4k3/8/8/4P3/4K3 w - -", "e2e3 e5e4 e1f2 e4e5 f2f3",
+                                       "e2e3-e5e4-e1f2-e4e5-f2f3-"};
+    std::vector<Iteration> iterations = searchIterations({kingAndPawn[0].c_str(), {}, 0, 5});
+    EXPECT_EQ(rowZero(), kingAndPawn[1]);
+    ASSERT_FALSE(iterations.empty());
+    EXPECT_EQ(iterations.back().line, kingAndPawn[2]);
+
+    // At depth 7 a table hit copies an older line behind its move: d3d4 would put the
+    // white king beside the black one on e5.
+    iterations = searchIterations({"8/1k6/8/8/8/1P6/8/3K4 w - -", {}, 0, 7});
+    EXPECT_EQ(rowZero(), "d1d2 b7c6 b3b4 c6d5 d2d3 d5e5 d3d4");
+    ASSERT_EQ(iterations.size(), 7u);
+    EXPECT_EQ(iterations.back().line, "d1d2-b7c6-b3b4-c6d5-d2d3-d5e5-");
+    // The same cut in both protocols.
+    ::testing::internal::CaptureStdout();
+    frontend::xboardMode = true;
+    frontend::printThinking(7, 175);
+    frontend::uciMode = true;
+    frontend::printThinking(7, 175);
+    frontend::uciMode = frontend::xboardMode = false;
+    const std::string protocols = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(protocols.find("7 175 0 3475 d1d2 b7c6 b3b4 c6d5 d2d3 d5e5\n"), std::string::npos) << protocols;
+    EXPECT_NE(protocols.find(" pv d1d2 b7c6 b3b4 c6d5 d2d3 d5e5\n"), std::string::npos) << protocols;
+    EXPECT_EQ(rowZero(), "d1d2 b7c6 b3b4 c6d5 d2d3 d5e5 d3d4") << "printing leaves the row alone";
+    EXPECT_EQ(board::currentKey, board::computeKey());
 }
 
 TEST(TimeControl, BudgetArithmetic) {

@@ -12,8 +12,33 @@ constexpr int CASTLED_WORD_FACTOR_SHIFT = 2;
 // Castling shifts the word left; a user's repeated castling must not overflow it.
 constexpr int CASTLED_WORD_MASK = 0xFFF;
 
-inline void toggle(PieceCode code, int row, int col) {
+// A piece code put on or taken off a square: the key and the material sums follow it.
+// Walks that take every move back before anything reads the material sums leave them alone;
+// the piece bits are always kept, the generators walk them.
+template <bool KeepSums, bool Putting>
+inline void follow(PieceCode code, int row, int col) {
     currentKey ^= pieceSquareKeys[code][row][col];
+    if constexpr (!KeepSums)
+        flipPieceBit(code, row, col);
+    else if constexpr (Putting)
+        addToSums(code, row, col);
+    else
+        takeFromSums(code, row, col);
+}
+
+template <bool KeepSums>
+inline void put(PieceCode code, int row, int col) { follow<KeepSums, true>(code, row, col); }
+
+template <bool KeepSums>
+inline void lift(PieceCode code, int row, int col) { follow<KeepSums, false>(code, row, col); }
+
+// Unmake writes squares back without the key, which the caller restores, and takes the
+// material sums from the history; only the piece bits follow the squares.
+inline void restoreSquare(int row, int col, PieceCode code) {
+    PieceCode& square = Board[row][col];
+    flipPieceBit(square, row, col);
+    flipPieceBit(code, row, col);
+    square = code;
 }
 
 // The state words the key covers besides the pieces, as they stood before a move.
@@ -61,41 +86,42 @@ inline CastlingRook castlingRookOf(const Move& move) {
 
 // Generated castling always finds its rook on the corner and the passed square
 // empty; a typed castling may not, so the key follows what really stands there.
+template <bool KeepSums>
 void moveCastlingRook(const Move& move) {
     const CastlingRook castle = castlingRookOf(move);
     PieceCode& corner = Board[castle.row][castle.fromCol];
-    if (corner != EMPTY) toggle(corner, castle.row, castle.fromCol);
+    if (corner != EMPTY) lift<KeepSums>(corner, castle.row, castle.fromCol);
     corner = EMPTY;
     PieceCode& landing = Board[castle.row][castle.toCol];
-    if (landing != EMPTY) toggle(landing, castle.row, castle.toCol);
+    if (landing != EMPTY) lift<KeepSums>(landing, castle.row, castle.toCol);
     landing = castle.rook;
-    toggle(castle.rook, castle.row, castle.toCol);
+    put<KeepSums>(castle.rook, castle.row, castle.toCol);
     *castle.word = (*castle.word << CASTLED_WORD_FACTOR_SHIFT) & CASTLED_WORD_MASK;
 }
 
-}  // namespace
-
-void makeMove(Move& move) {
+template <bool KeepSums>
+void playMove(Move& move) {
     const KeyedState before = keyedState();
+    if constexpr (KeepSums) PackedMaterialHistory[gamePly] = packedMaterial;
 
     const PieceCode mover = Board[move.fromRow][move.fromCol];
-    if (mover != EMPTY) toggle(mover, move.fromRow, move.fromCol);
+    if (mover != EMPTY) lift<KeepSums>(mover, move.fromRow, move.fromCol);
     Board[move.fromRow][move.fromCol] = EMPTY;
 
     PieceCode& destination = Board[move.toRow][move.toCol];
-    if (move.captured != EMPTY && destination != EMPTY) toggle(destination, move.toRow, move.toCol);
+    if (move.captured != EMPTY && destination != EMPTY) lift<KeepSums>(destination, move.toRow, move.toCol);
 
     if (move.enPassant) {
         PieceCode& victim = Board[move.fromRow][move.toCol];
         move.captured = victim;
-        if (victim != EMPTY) toggle(victim, move.fromRow, move.toCol);
+        if (victim != EMPTY) lift<KeepSums>(victim, move.fromRow, move.toCol);
         victim = EMPTY;
     }
 
-    if (move.castling) moveCastlingRook(move);
+    if (move.castling) moveCastlingRook<KeepSums>(move);
 
     destination = move.promotion != EMPTY ? move.promotion : move.piece;
-    toggle(destination, move.toRow, move.toCol);
+    put<KeepSums>(destination, move.toRow, move.toCol);
 
     sideToMove = opponentOf(sideToMove);
 
@@ -120,19 +146,20 @@ void makeMove(Move& move) {
     GameHistory[gamePly] = currentKey;
 }
 
-void unmakeMove(const Move& move) {
-    Board[move.fromRow][move.fromCol] = move.piece;
+template <bool KeepSums>
+void takeBackMove(const Move& move) {
+    restoreSquare(move.fromRow, move.fromCol, move.piece);
     followKing(move.piece, move.fromRow, move.fromCol);
     if (move.enPassant) {
-        Board[move.fromRow][move.toCol] = move.captured;
-        Board[move.toRow][move.toCol] = EMPTY;
+        restoreSquare(move.fromRow, move.toCol, move.captured);
+        restoreSquare(move.toRow, move.toCol, EMPTY);
     } else {
-        Board[move.toRow][move.toCol] = move.captured;
+        restoreSquare(move.toRow, move.toCol, move.captured);
     }
     if (move.castling) {
         const CastlingRook castle = castlingRookOf(move);
-        Board[castle.row][castle.fromCol] = castle.rook;
-        Board[castle.row][castle.toCol] = EMPTY;
+        restoreSquare(castle.row, castle.fromCol, castle.rook);
+        restoreSquare(castle.row, castle.toCol, EMPTY);
         *castle.word >>= CASTLED_WORD_FACTOR_SHIFT;
     }
     sideToMove = opponentOf(sideToMove);
@@ -146,6 +173,17 @@ void unmakeMove(const Move& move) {
         if (isWhiteOfficer(move.captured)) ++nonPawnPieceCount;
     }
     --gamePly;
+    if constexpr (KeepSums) packedMaterial = PackedMaterialHistory[gamePly];
 }
+
+}  // namespace
+
+void makeMove(Move& move) { playMove<true>(move); }
+
+void unmakeMove(const Move& move) { takeBackMove<true>(move); }
+
+void makeMoveLeavingSums(Move& move) { playMove<false>(move); }
+
+void unmakeMoveLeavingSums(const Move& move) { takeBackMove<false>(move); }
 
 }  // namespace board

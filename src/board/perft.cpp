@@ -12,7 +12,8 @@ namespace board {
 
 int maxPerftDepth() { return MAX_PLY - movegen::searchPly; }
 
-void perft(int depth) {
+// Flattened: generation, make, the legality test and unmake are inlined into each level.
+[[gnu::flatten]] void perft(int depth) {
     if (depth <= 0) return;
     using movegen::searchPly;
     movegen::moveCount[searchPly] = 0;
@@ -21,7 +22,7 @@ void perft(int depth) {
     for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
         Move& move = movegen::MoveList[searchPly][index];
         const HashKey savedKey = currentKey;
-        makeMove(move);
+        makeMoveLeavingSums(move);
         if (isLegalAfterMake(move, inCheck)) {
             ++search::nodeCount;
             if (depth > 1) {
@@ -30,7 +31,7 @@ void perft(int depth) {
                 --searchPly;
             }
         }
-        unmakeMove(move);
+        unmakeMoveLeavingSums(move);
         currentKey = savedKey;
     }
 }

@@ -1,7 +1,10 @@
 // Owns the position globals and the set-up of a new game.
 #include "board/position.h"
 
+#include <array>
+
 #include "board/keys.h"
+#include "eval/tables.h"
 
 namespace board {
 
@@ -18,6 +21,9 @@ HashKey GameHistory[GAME_HISTORY_SIZE];
 int gamePly = 0;
 int kingSquare[2] = {NO_KING_SQUARE, NO_KING_SQUARE};
 bool kingsAreUnique = false;
+std::int32_t packedMaterial = 0;
+std::uint64_t pieceBits[PIECE_CODE_COUNT] = {};
+std::int32_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 namespace {
 // clang-format off
@@ -48,7 +54,57 @@ HashKey setupInitialPosition() {
     return currentKey;
 }
 
+namespace {
+using PackedValues = std::array<std::array<std::array<std::int32_t, BOARD_SIZE>, BOARD_SIZE>, PIECE_CODE_COUNT>;
+
+constexpr PackedValues buildPackedValues() {
+    PackedValues values{};
+    for (int code = 0; code < PIECE_CODE_COUNT; ++code)
+        for (int row = 0; row < BOARD_SIZE; ++row)
+            for (int col = 0; col < BOARD_SIZE; ++col)
+                values[code][row][col] = eval::MIDDLEGAME_VALUES[code][row][col] +
+                                         eval::ENDGAME_VALUES[code][row][col] * (1 << PACKED_HALF_SHIFT);
+    return values;
+}
+
+constexpr PackedValues PACKED_VALUES = buildPackedValues();
+}  // namespace
+
+void addToSums(PieceCode code, int row, int col) {
+    packedMaterial += PACKED_VALUES[code][row][col];
+    flipPieceBit(code, row, col);
+}
+
+void takeFromSums(PieceCode code, int row, int col) {
+    packedMaterial -= PACKED_VALUES[code][row][col];
+    flipPieceBit(code, row, col);
+}
+
+namespace {
+void countSums() {
+    packedMaterial = 0;
+    for (std::uint64_t& bits : pieceBits) bits = 0;
+    for (int row = 0; row < BOARD_SIZE; ++row)
+        for (int col = 0; col < BOARD_SIZE; ++col) addToSums(Board[row][col], row, col);
+}
+
+bool sumsAgree() {
+    const std::int32_t packed = packedMaterial;
+    std::uint64_t kept[PIECE_CODE_COUNT];
+    for (int code = 0; code < PIECE_CODE_COUNT; ++code) kept[code] = pieceBits[code];
+    countSums();
+    bool agree = packed == packedMaterial;
+    for (int code = 0; code < PIECE_CODE_COUNT; ++code) {
+        if (code != EMPTY) agree = agree && kept[code] == pieceBits[code];
+        pieceBits[code] = kept[code];
+    }
+    packedMaterial = packed;
+    return agree;
+}
+}  // namespace
+
 void locateKings() {
+    countSums();
     int kings[2] = {0, 0};
     kingSquare[WHITE] = kingSquare[BLACK] = NO_KING_SQUARE;
     // Backwards, so the square kept is the first in row order, the one a scan would find.
@@ -85,7 +141,7 @@ bool positionIsConsistent() {
     if (whiteEpFile < 0 || whiteEpFile > NO_EP_FILE) return false;
     if (blackEpFile < 0 || blackEpFile > NO_EP_FILE) return false;
     if (gamePly < 0 || gamePly >= GAME_HISTORY_SIZE) return false;
-    if (!kingsFollowed()) return false;
+    if (!kingsFollowed() || !sumsAgree()) return false;
     return currentKey == computeKey() && GameHistory[gamePly] == currentKey;
 }
 

@@ -2,6 +2,8 @@
 // en-passant files, counters, key and the game's key history.
 #pragma once
 
+#include <cstdint>
+
 #include "types.h"
 
 namespace board {
@@ -33,8 +35,31 @@ extern int gamePly;
 constexpr int NO_KING_SQUARE = BOARD_SIZE * BOARD_SIZE;
 extern int kingSquare[2];
 extern bool kingsAreUnique;
-// Call after the board is set wholesale: finds the kings and whether each side has exactly one.
+// Material and piece-square sums of the board with each phase's tables, White positive, and
+// where each piece code stands, a bit per square (row * 8 + column, so rising bits follow the
+// board's scan order; the bits of EMPTY are not kept). Kept by makeMove and unmakeMove, so
+// the evaluation, the futility test and the generators need not scan the board.
+// Both sums travel in one word, the end-game sum in the high half: one addition per piece.
+extern std::int32_t packedMaterial;
+extern std::uint64_t pieceBits[PIECE_CODE_COUNT];
+constexpr int PACKED_HALF_SHIFT = 16;
+constexpr std::int32_t PACKED_LOW_HALF = (1 << PACKED_HALF_SHIFT) - 1;
+inline int middlegameMaterial() { return static_cast<std::int16_t>(packedMaterial & PACKED_LOW_HALF); }
+inline int endgameMaterial() {
+    // The low half is signed: a negative one borrowed from the high half, which this gives back.
+    return (packedMaterial - middlegameMaterial()) >> PACKED_HALF_SHIFT;
+}
+// Call after the board is set wholesale: finds the kings and whether each side has exactly
+// one, and counts the material sums and piece bits afresh.
 void locateKings();
+// Keeps the sums and piece bits when a piece code is put on or taken off a square.
+void addToSums(PieceCode code, int row, int col);
+void takeFromSums(PieceCode code, int row, int col);
+inline void flipPieceBit(PieceCode code, int row, int col) {
+    pieceBits[code] ^= std::uint64_t{1} << (row * BOARD_SIZE + col);
+}
+// The packed sums at each game ply, saved by makeMove so that unmakeMove puts them back.
+extern std::int32_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 // Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
 HashKey setupInitialPosition();

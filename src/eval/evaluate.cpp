@@ -2,6 +2,9 @@
 // terms; end game with its own pawn and king tables and stronger pawn terms.
 #include "eval/evaluate.h"
 
+#include <bit>
+#include <cstdint>
+
 #include "board/position.h"
 #include "eval/tables.h"
 
@@ -43,10 +46,10 @@ constexpr int NO_WHITE_PAWN_ROW = FIRST_ROW;
 constexpr int NO_BLACK_PAWN_ROW = LAST_ROW;
 
 struct PawnFileSummary {
-    int whiteRear[BOARD_SIZE];
-    int whiteFront[BOARD_SIZE];
-    int blackFront[BOARD_SIZE];
-    int blackRear[BOARD_SIZE];
+    std::int8_t whiteRear[BOARD_SIZE];
+    std::int8_t whiteFront[BOARD_SIZE];
+    std::int8_t blackFront[BOARD_SIZE];
+    std::int8_t blackRear[BOARD_SIZE];
 };
 
 PawnFileSummary summarisePawns() {
@@ -58,11 +61,11 @@ PawnFileSummary summarisePawns() {
     for (int row = 1; row <= 6; ++row) {
         for (int col = 0; col < BOARD_SIZE; ++col) {
             if (Board[row][col] == WHITE_PAWN) {
-                if (pawns.whiteRear[col] == NO_WHITE_PAWN_ROW) pawns.whiteRear[col] = row;
-                pawns.whiteFront[col] = row;
+                if (pawns.whiteRear[col] == NO_WHITE_PAWN_ROW) pawns.whiteRear[col] = static_cast<std::int8_t>(row);
+                pawns.whiteFront[col] = static_cast<std::int8_t>(row);
             } else if (Board[row][col] == BLACK_PAWN) {
-                if (pawns.blackFront[col] == NO_BLACK_PAWN_ROW) pawns.blackFront[col] = row;
-                pawns.blackRear[col] = row;
+                if (pawns.blackFront[col] == NO_BLACK_PAWN_ROW) pawns.blackFront[col] = static_cast<std::int8_t>(row);
+                pawns.blackRear[col] = static_cast<std::int8_t>(row);
             }
         }
     }
@@ -93,8 +96,8 @@ struct PawnTraits {
 };
 
 PawnTraits whitePawnTraits(const PawnFileSummary& pawns, int row, int col) {
-    const int* front = pawns.whiteFront;
-    const int* enemy = pawns.blackFront;
+    const std::int8_t* front = pawns.whiteFront;
+    const std::int8_t* enemy = pawns.blackFront;
     PawnTraits traits{};
     traits.doubled = row < front[col];
     traits.straggler = onAllNeighbours(col, [&](int n) { return front[n] < row - 2; });
@@ -107,8 +110,8 @@ PawnTraits whitePawnTraits(const PawnFileSummary& pawns, int row, int col) {
 }
 
 PawnTraits blackPawnTraits(const PawnFileSummary& pawns, int row, int col) {
-    const int* front = pawns.blackFront;
-    const int* enemy = pawns.whiteFront;
+    const std::int8_t* front = pawns.blackFront;
+    const std::int8_t* enemy = pawns.whiteFront;
     PawnTraits traits{};
     traits.doubled = row > front[col];
     traits.straggler = onAllNeighbours(col, [&](int n) { return front[n] > row + 2; });
@@ -228,35 +231,68 @@ int endgamePawnStructure(const PawnFileSummary& pawns) {
     return score;
 }
 
-struct PhaseTables {
-    const SquareTable& whitePawn;
-    const SquareTable& blackPawn;
-    const SquareTable& whiteKing;
-    const SquareTable& blackKing;
+// The pawn terms depend on the pawns alone, and a search meets few pawn layouts, so each
+// layout's file summary and structure terms are kept in a small direct-mapped cache whose
+// entries are checked against both colours' pawn bits in full: a hit is always exact.
+constexpr int PAWN_CACHE_BITS = 14;
+constexpr std::uint8_t HAS_MIDDLEGAME_TERMS = 1;
+constexpr std::uint8_t HAS_ENDGAME_TERMS = 2;
+
+struct PawnCacheEntry {
+    std::uint64_t whitePawns;
+    std::uint64_t blackPawns;
+    PawnFileSummary summary;
+    std::int32_t middlegameTerms;
+    std::int32_t endgameTerms;
+    std::uint8_t filled;  // which of the terms are stored; 0 marks an unused entry
 };
 
-constexpr PhaseTables MIDDLEGAME_TABLES = {WhitePawnTable, BlackPawnTable, WhiteKingTable, BlackKingTable};
-constexpr PhaseTables ENDGAME_TABLES = {WhitePawnEndTable, BlackPawnEndTable, WhiteKingEndTable,
-                                        BlackKingEndTable};
+PawnCacheEntry PawnCache[1 << PAWN_CACHE_BITS];
 
-// Material and tables of one phase, from White's side.
-int materialAndTables(const PhaseTables& tables) {
-    int score = 0;
-    for (int row = 0; row < BOARD_SIZE; ++row) {
-        for (int col = 0; col < BOARD_SIZE; ++col) {
-            const PieceCode code = Board[row][col];
-            switch (code) {
-                case EMPTY: break;
-                case WHITE_PAWN: score += tables.whitePawn[row][col]; break;
-                case BLACK_PAWN: score -= tables.blackPawn[row][col]; break;
-                case WHITE_KING: score += tables.whiteKing[row][col]; break;
-                case BLACK_KING: score -= tables.blackKing[row][col]; break;
-                default: score += pieceSquareValue(code, row, col); break;
-            }
-        }
+// The entry of the current pawn layout, its summary filled; terms are filled on demand.
+PawnCacheEntry& pawnEntry() {
+    const std::uint64_t white = board::pieceBits[WHITE_PAWN], black = board::pieceBits[BLACK_PAWN];
+    const std::uint64_t mixed = white * 0x9E3779B97F4A7C15ULL ^ black * 0xC2B2AE3D27D4EB4FULL;
+    PawnCacheEntry& entry = PawnCache[mixed >> (64 - PAWN_CACHE_BITS)];
+    if (entry.filled == 0 || entry.whitePawns != white || entry.blackPawns != black) {
+        entry.whitePawns = white;
+        entry.blackPawns = black;
+        entry.summary = summarisePawns();
+        entry.filled = 0;
     }
-    return score;
+    return entry;
 }
+
+int middlegamePawnTerms(PawnCacheEntry& entry) {
+    if ((entry.filled & HAS_MIDDLEGAME_TERMS) == 0) {
+        entry.middlegameTerms = middlegamePawnStructure(entry.summary);
+        entry.filled |= HAS_MIDDLEGAME_TERMS;
+    }
+    return entry.middlegameTerms;
+}
+
+int endgamePawnTerms(PawnCacheEntry& entry) {
+    if ((entry.filled & HAS_ENDGAME_TERMS) == 0) {
+        entry.endgameTerms = endgamePawnStructure(entry.summary);
+        entry.filled |= HAS_ENDGAME_TERMS;
+    }
+    return entry.endgameTerms;
+}
+
+// Material and tables of the board with each phase's tables, kept up to date by the moves.
+using board::middlegameMaterial;
+using board::endgameMaterial;
+
+// Calls visit(row, col) for every set bit, lowest first.
+template <typename Visit>
+inline void forEachSquare(std::uint64_t bits, Visit visit) {
+    for (; bits != 0; bits &= bits - 1) {
+        const int square = std::countr_zero(bits);
+        visit(square / BOARD_SIZE, square % BOARD_SIZE);
+    }
+}
+
+inline bool moreThanOne(std::uint64_t bits) { return (bits & (bits - 1)) != 0; }
 
 bool isMiddlegame() { return board::nonPawnPieceCount >= MIDDLEGAME_MIN_PIECES; }
 
@@ -275,51 +311,40 @@ int blackShieldPenalty(int pawnRow, int kingRow) {
 int evaluate() { return isMiddlegame() ? evaluateMiddlegame() : evaluateEndgame(); }
 
 int evaluateMiddlegame() {
-    const PawnFileSummary pawns = summarisePawns();
-    int score = materialAndTables(MIDDLEGAME_TABLES);
-    int whiteBishops = 0;
-    int blackBishops = 0;
-    for (int row = 0; row < BOARD_SIZE; ++row) {
-        for (int col = 0; col < BOARD_SIZE; ++col) {
-            switch (Board[row][col]) {
-                case WHITE_KING: score -= whiteKingShield(pawns, row, col); break;
-                case BLACK_KING: score += blackKingShield(pawns, row, col); break;
-                case WHITE_ROOK: score += whiteRookTerms(pawns, row, col); break;
-                case BLACK_ROOK: score -= blackRookTerms(pawns, row, col); break;
-                case WHITE_BISHOP:
-                    ++whiteBishops;
-                    // A bishop on d3/e3 in front of its unmoved centre pawn locks both in.
-                    if (row == 2 && (col == 3 || col == 4) && Board[1][col] == WHITE_PAWN)
-                        score -= BLOCKING_BISHOP_PENALTY;
-                    break;
-                case BLACK_BISHOP:
-                    ++blackBishops;
-                    if (row == 5 && (col == 3 || col == 4) && Board[6][col] == BLACK_PAWN)
-                        score += BLOCKING_BISHOP_PENALTY;
-                    break;
-                default: break;
-            }
-        }
-    }
-    if (whiteBishops > 1) score += BISHOP_PAIR_BONUS;
-    if (blackBishops > 1) score -= BISHOP_PAIR_BONUS;
+    PawnCacheEntry& entry = pawnEntry();
+    const PawnFileSummary& pawns = entry.summary;
+    int score = middlegameMaterial();
+    // Only kings, rooks and bishops have terms here, and the sum does not depend on the order.
+    using board::pieceBits;
+    forEachSquare(pieceBits[WHITE_KING], [&](int row, int col) { score -= whiteKingShield(pawns, row, col); });
+    forEachSquare(pieceBits[BLACK_KING], [&](int row, int col) { score += blackKingShield(pawns, row, col); });
+    forEachSquare(pieceBits[WHITE_ROOK], [&](int row, int col) { score += whiteRookTerms(pawns, row, col); });
+    forEachSquare(pieceBits[BLACK_ROOK], [&](int row, int col) { score -= blackRookTerms(pawns, row, col); });
+    // A bishop on d3/e3 in front of its unmoved centre pawn locks both in.
+    forEachSquare(pieceBits[WHITE_BISHOP], [&](int row, int col) {
+        if (row == 2 && (col == 3 || col == 4) && Board[1][col] == WHITE_PAWN) score -= BLOCKING_BISHOP_PENALTY;
+    });
+    forEachSquare(pieceBits[BLACK_BISHOP], [&](int row, int col) {
+        if (row == 5 && (col == 3 || col == 4) && Board[6][col] == BLACK_PAWN) score += BLOCKING_BISHOP_PENALTY;
+    });
+    if (moreThanOne(pieceBits[WHITE_BISHOP])) score += BISHOP_PAIR_BONUS;
+    if (moreThanOne(pieceBits[BLACK_BISHOP])) score -= BISHOP_PAIR_BONUS;
     if (board::gamePly < EARLY_QUEEN_PLIES) {
         if (Board[FIRST_ROW][QUEEN_HOME_COL] != WHITE_QUEEN) score -= EARLY_QUEEN_PENALTY;
         if (Board[LAST_ROW][QUEEN_HOME_COL] != BLACK_QUEEN) score += EARLY_QUEEN_PENALTY;
     }
-    score += middlegamePawnStructure(pawns);
+    score += middlegamePawnTerms(entry);
     return fromSideToMove(score);
 }
 
 int evaluateEndgame() {
-    const PawnFileSummary pawns = summarisePawns();
-    return fromSideToMove(materialAndTables(ENDGAME_TABLES) + endgamePawnStructure(pawns));
+    return fromSideToMove(endgameMaterial() + endgamePawnTerms(pawnEntry()));
 }
 
 int quickEvaluate() { return isMiddlegame() ? quickEvaluateMiddlegame() : quickEvaluateEndgame(); }
 
-int quickEvaluateMiddlegame() { return fromSideToMove(materialAndTables(MIDDLEGAME_TABLES)); }
+int quickEvaluateMiddlegame() { return fromSideToMove(middlegameMaterial()); }
 
-int quickEvaluateEndgame() { return fromSideToMove(materialAndTables(ENDGAME_TABLES)); }
+int quickEvaluateEndgame() { return fromSideToMove(endgameMaterial()); }
 
 }  // namespace eval

@@ -127,4 +127,25 @@ constexpr PieceSquareValues buildPieceSquareValues() {
 
 constexpr PieceSquareValues PIECE_SQUARE_VALUES = buildPieceSquareValues();
 
+// The same with the pawn and king tables of one game phase: what a piece on a square adds to
+// that phase's material sum, white positive, black negative, empty squares 0.
+constexpr PieceSquareValues buildPhaseValues(const SquareTable& whitePawn, const SquareTable& blackPawn,
+                                             const SquareTable& whiteKing, const SquareTable& blackKing) {
+    PieceSquareValues values = buildPieceSquareValues();
+    for (int row = 0; row < BOARD_SIZE; ++row) {
+        for (int col = 0; col < BOARD_SIZE; ++col) {
+            values[WHITE_PAWN][row][col] = whitePawn[row][col];
+            values[BLACK_PAWN][row][col] = -blackPawn[row][col];
+            values[WHITE_KING][row][col] = whiteKing[row][col];
+            values[BLACK_KING][row][col] = -blackKing[row][col];
+        }
+    }
+    return values;
+}
+
+constexpr PieceSquareValues MIDDLEGAME_VALUES =
+    buildPhaseValues(WhitePawnTable, BlackPawnTable, WhiteKingTable, BlackKingTable);
+constexpr PieceSquareValues ENDGAME_VALUES =
+    buildPhaseValues(WhitePawnEndTable, BlackPawnEndTable, WhiteKingEndTable, BlackKingEndTable);
+
 }  // namespace eval

@@ -2,6 +2,9 @@
 // order is the ordering tie-break, so it must not change.
 #include "movegen/generate.h"
 
+#include <bit>
+#include <cstdint>
+
 #include "board/position.h"
 #include "movegen/movelist.h"
 
@@ -33,19 +36,68 @@ struct Side {
     static int opponentEpFile() { return White ? board::blackEpFile : board::whiteEpFile; }
 };
 
+constexpr int SQUARE_COUNT = BOARD_SIZE * BOARD_SIZE;
+constexpr int LINE_COUNT = 4;
+
+// The squares one step list reaches from a square, nearest first, as flat indices.
+struct SquareList {
+    std::uint8_t count = 0;
+    std::uint8_t squares[BOARD_SIZE] = {};
+};
+
+// clang-format off
+// The order of the lines and of the jumps is the order of the generated list.
+constexpr int STRAIGHT_STEPS[LINE_COUNT][2] = {{+1, 0}, {0, +1}, {-1, 0}, {0, -1}};
+constexpr int DIAGONAL_STEPS[LINE_COUNT][2] = {{+1, +1}, {-1, +1}, {-1, -1}, {+1, -1}};
+constexpr int KNIGHT_JUMPS[8][2] = {
+    {+2, +1}, {+1, +2}, {-1, +2}, {-2, +1}, {-2, -1}, {-1, -2}, {+1, -2}, {+2, -1}};
+// clang-format on
+
+struct GeneratorLines {
+    SquareList straight[SQUARE_COUNT][LINE_COUNT];
+    SquareList diagonal[SQUARE_COUNT][LINE_COUNT];
+    SquareList knight[SQUARE_COUNT];
+};
+
+constexpr SquareList walk(int square, int rowStep, int colStep, int range) {
+    SquareList list{};
+    int row = square / BOARD_SIZE + rowStep;
+    int col = square % BOARD_SIZE + colStep;
+    for (int steps = 0; steps < range && onBoard(row, col); ++steps, row += rowStep, col += colStep)
+        list.squares[list.count++] = static_cast<std::uint8_t>(row * BOARD_SIZE + col);
+    return list;
+}
+
+// Precomputed so the generators walk indices without bounds checks.
+constexpr GeneratorLines buildGeneratorLines() {
+    GeneratorLines lines{};
+    for (int square = 0; square < SQUARE_COUNT; ++square) {
+        for (int line = 0; line < LINE_COUNT; ++line) {
+            lines.straight[square][line] = walk(square, STRAIGHT_STEPS[line][0], STRAIGHT_STEPS[line][1], SLIDER_RANGE);
+            lines.diagonal[square][line] = walk(square, DIAGONAL_STEPS[line][0], DIAGONAL_STEPS[line][1], SLIDER_RANGE);
+        }
+        for (const auto& jump : KNIGHT_JUMPS) {
+            const SquareList target = walk(square, jump[0], jump[1], 1);
+            if (target.count != 0) lines.knight[square].squares[lines.knight[square].count++] = target.squares[0];
+        }
+    }
+    return lines;
+}
+
+constexpr GeneratorLines LINES = buildGeneratorLines();
+
 template <bool White, bool CapturesOnly>
-inline void scanDirection(PieceCode piece, int fromRow, int fromCol, int rowStep, int colStep, int range) {
+inline void scanLine(PieceCode piece, int fromRow, int fromCol, const SquareList& line, int range,
+                     bool mayCostCastling) {
     using S = Side<White>;
-    const bool straight = rowStep == 0 || colStep == 0;
-    // Only a king, or a rook on a straight line, can cost a castling right.
-    const bool mayCostCastling = piece == S::KING || (straight && piece == S::ROOK);
-    int row = fromRow + rowStep;
-    int col = fromCol + colStep;
-    for (int steps = 0; steps < range && onBoard(row, col); ++steps, row += rowStep, col += colStep) {
-        const PieceCode target = Board[row][col];
+    const PieceCode* squares = &Board[0][0];
+    const int limit = range < line.count ? range : line.count;
+    for (int step = 0; step < limit; ++step) {
+        const int square = line.squares[step];
+        const PieceCode target = squares[square];
         if (target != EMPTY && !S::isOpponent(target)) return;
         if (target != EMPTY || !CapturesOnly) {
-            addMove(piece, fromRow, fromCol, row, col);
+            addMove(piece, fromRow, fromCol, square / BOARD_SIZE, square % BOARD_SIZE);
             const int& word = S::castlingWord();
             if (word != 0 && mayCostCastling) recordCastlingLoss(piece, fromCol, word);
         }
@@ -53,37 +105,33 @@ inline void scanDirection(PieceCode piece, int fromRow, int fromCol, int rowStep
     }
 }
 
+// Only a king, or a rook on a straight line, can cost a castling right.
 template <bool White, bool CapturesOnly>
 void straightScans(PieceCode piece, int row, int col, int range) {
-    scanDirection<White, CapturesOnly>(piece, row, col, +1, 0, range);
-    scanDirection<White, CapturesOnly>(piece, row, col, 0, +1, range);
-    scanDirection<White, CapturesOnly>(piece, row, col, -1, 0, range);
-    scanDirection<White, CapturesOnly>(piece, row, col, 0, -1, range);
+    using S = Side<White>;
+    const bool mayCostCastling = piece == S::KING || piece == S::ROOK;
+    for (const SquareList& line : LINES.straight[row * BOARD_SIZE + col])
+        scanLine<White, CapturesOnly>(piece, row, col, line, range, mayCostCastling);
 }
 
 template <bool White, bool CapturesOnly>
 void diagonalScans(PieceCode piece, int row, int col, int range) {
-    scanDirection<White, CapturesOnly>(piece, row, col, +1, +1, range);
-    scanDirection<White, CapturesOnly>(piece, row, col, -1, +1, range);
-    scanDirection<White, CapturesOnly>(piece, row, col, -1, -1, range);
-    scanDirection<White, CapturesOnly>(piece, row, col, +1, -1, range);
+    using S = Side<White>;
+    const bool mayCostCastling = piece == S::KING;
+    for (const SquareList& line : LINES.diagonal[row * BOARD_SIZE + col])
+        scanLine<White, CapturesOnly>(piece, row, col, line, range, mayCostCastling);
 }
-
-// clang-format off
-constexpr int KNIGHT_JUMPS[8][2] = {
-    {+2, +1}, {+1, +2}, {-1, +2}, {-2, +1}, {-2, -1}, {-1, -2}, {+1, -2}, {+2, -1}};
-// clang-format on
 
 template <bool White, bool CapturesOnly>
 void knightMoves(int row, int col) {
     using S = Side<White>;
-    for (const auto& jump : KNIGHT_JUMPS) {
-        const int toRow = row + jump[0];
-        const int toCol = col + jump[1];
-        if (!onBoard(toRow, toCol)) continue;
-        const PieceCode target = Board[toRow][toCol];
+    const SquareList& jumps = LINES.knight[row * BOARD_SIZE + col];
+    const PieceCode* squares = &Board[0][0];
+    for (int index = 0; index < jumps.count; ++index) {
+        const int square = jumps.squares[index];
+        const PieceCode target = squares[square];
         if (CapturesOnly ? S::isOpponent(target) : (target == EMPTY || S::isOpponent(target)))
-            addMove(S::KNIGHT, row, col, toRow, toCol);
+            addMove(S::KNIGHT, row, col, square / BOARD_SIZE, square % BOARD_SIZE);
     }
 }
 
@@ -154,8 +202,15 @@ void pawnMoves(int row, int col) {
 template <bool White, bool CapturesOnly>
 void generate() {
     using S = Side<White>;
-    for (int row = 0; row < BOARD_SIZE; ++row) {
-        for (int col = 0; col < BOARD_SIZE; ++col) {
+    const std::uint64_t* bits = board::pieceBits;
+    // Rising bits visit the side's pieces in the order of a square scan, row by row.
+    std::uint64_t own = bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] | bits[S::KING] |
+                        bits[S::PAWN];
+    for (; own != 0; own &= own - 1) {
+        const int square = std::countr_zero(own);
+        const int row = square / BOARD_SIZE;
+        const int col = square % BOARD_SIZE;
+        {
             const PieceCode code = Board[row][col];
             if (code == S::ROOK) {
                 straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);

@@ -36,8 +36,9 @@ void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol) {
     } else {
         // Victim and attacker have opposite signs, so this is victim minus attacker for the mover.
         const int sign = board::sideToMove == WHITE ? -1 : +1;
-        move.score = CAPTURE_BASE + sign * (eval::pieceSquareValue(captured, toRow, toCol) +
-                                            eval::pieceSquareValue(piece, fromRow, fromCol));
+        // Board codes are always valid piece codes, so the table is read directly.
+        move.score = CAPTURE_BASE + sign * (eval::PIECE_SQUARE_VALUES[captured][toRow][toCol] +
+                                            eval::PIECE_SQUARE_VALUES[piece][fromRow][fromCol]);
     }
 }
 

