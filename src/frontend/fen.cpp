@@ -63,6 +63,17 @@ bool parseCounter(const char* text, long long& value) { return parseInteger(text
 
 }  // namespace
 
+bool hasOneKingEach(const LoadedPosition& position) {
+    int whiteKings = 0;
+    int blackKings = 0;
+    for (const auto& row : position.board)
+        for (PieceCode piece : row) {
+            whiteKings += piece == WHITE_KING;
+            blackKings += piece == BLACK_KING;
+        }
+    return whiteKings == 1 && blackKings == 1;
+}
+
 bool parsePlacement(const char* placement, LoadedPosition& position) {
     for (auto& row : position.board)
         for (PieceCode& square : row) square = EMPTY;
@@ -107,8 +118,13 @@ const char* readFen(const Words& words, int first, int count, FenFields fields, 
     if (field(PLACEMENT_FIELD) == nullptr || !parsePlacement(field(PLACEMENT_FIELD), position))
         return "the placement is not eight ranks of eight squares";
     if (field(SIDE_FIELD) == nullptr) return "the side to move is missing";
-    // A side field that starts with "w" is White's move; any other, Black's.
-    position.side = field(SIDE_FIELD)[0] == 'w' ? WHITE : BLACK;
+    // A position file's side field that starts with "w" is White's move and any other Black's, as
+    // it always was; six fields come from an interface, which has no excuse for anything but w or b.
+    const char* side = field(SIDE_FIELD);
+    if (fields == FenFields::ALL_SIX && std::strcmp(side, "w") != 0 && std::strcmp(side, "b") != 0)
+        return "the side to move is not w or b";
+    if (fields == FenFields::ALL_SIX && !hasOneKingEach(position)) return "each side needs exactly one king";
+    position.side = side[0] == 'w' ? WHITE : BLACK;
     parseCastling(field(CASTLING_FIELD), position);
     position.whiteEpFile = position.blackEpFile = NO_EP_FILE;
     position.halfMoves = 0;

@@ -30,6 +30,8 @@ enum class FenFields { FIRST_THREE, ALL_SIX };
 // Reads a placement field; false unless it describes exactly eight ranks of
 // eight squares. Characters that are neither pieces, digits 1-8 nor "/" are skipped.
 bool parsePlacement(const char* placement, LoadedPosition& position);
+// A board the engine can play needs exactly one king a side.
+bool hasOneKingEach(const LoadedPosition& position);
 // Castling letters K, Q, k, q; anything else adds nothing.
 void parseCastling(const char* castling, LoadedPosition& position);
 // Reads count FEN fields starting at words.word[first]; nullptr when they make a

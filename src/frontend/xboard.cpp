@@ -4,6 +4,7 @@
 #include "frontend/xboard.h"
 
 #include <csignal>
+#include <initializer_list>
 #include <cstring>
 
 #include "board/keys.h"
@@ -119,18 +120,10 @@ bool isHomeSquare(int row, int col, PieceCode piece) { return editBoard.board[ro
 
 // A board the engine can play: one king a side, no pawn where it could never stand.
 bool playableEditBoard() {
-    int whiteKings = 0;
-    int blackKings = 0;
-    for (int row = FIRST_ROW; row <= LAST_ROW; ++row) {
-        for (int col = FIRST_COL; col <= LAST_COL; ++col) {
-            const PieceCode piece = editBoard.board[row][col];
-            whiteKings += piece == WHITE_KING;
-            blackKings += piece == BLACK_KING;
-            const bool pawn = piece == WHITE_PAWN || piece == BLACK_PAWN;
-            if (pawn && (row == FIRST_ROW || row == LAST_ROW)) return false;
-        }
-    }
-    return whiteKings == 1 && blackKings == 1;
+    for (int col = FIRST_COL; col <= LAST_COL; ++col)
+        for (const int row : {FIRST_ROW, LAST_ROW})
+            if (editBoard.board[row][col] == WHITE_PAWN || editBoard.board[row][col] == BLACK_PAWN) return false;
+    return hasOneKingEach(editBoard);
 }
 
 // "." installs the board: side to move unchanged, castling where king and rook stand at home,
