@@ -583,6 +583,17 @@ TEST(XboardTraffic, PyChessEditHandOver) {
     game.play(move);
     session.send(move);
     ASSERT_TRUE(session.play(game, session.turn(game, {"black", "go"})));
+    // Black to move is set up with "a2a3" before "edit", also where a2a3 cannot be played.
+    session.send("force");
+    const std::vector<std::string> whiteSetUp = RulesGame("4k3/8/8/8/8/P7/8/4K3 w - -").editCommands();
+    RulesGame blackToMove("4k3/8/8/8/8/P7/8/4K3 b - -");
+    for (const std::string& line : whiteSetUp) session.send(line);
+    for (const char* line : {"force", "a2a3"}) session.send(line);
+    session.expectLine("Illegal move: a2a3");
+    for (const std::string& line : whiteSetUp) session.send(line);
+    blackToMove.play("e8d7");
+    session.send("e8d7");
+    ASSERT_TRUE(session.play(blackToMove, session.turn(blackToMove, {"white", "go"})));
     session.finish();
 }
 

@@ -40,6 +40,11 @@ Color engineSide = BLACK;
 bool editing = false;
 LoadedPosition editBoard{};
 Color editColor = WHITE;
+// The side to move of the board being set up: unchanged by edit mode itself.
+Color editSide = WHITE;
+// The protocol sets up a Black-to-move board with "a2a3" then "edit". An interface that sends
+// it where a2a3 cannot be played (PyChess does, without "new") still means Black to move.
+bool blackSetupRefused = false;
 
 // Waiting input ends a think, but only once it has a searched move: a line that is
 // already waiting when the think starts must not make it play an unsearched one.
@@ -110,9 +115,10 @@ void answerIfOnMove() {
     if (enginePlays && board::sideToMove == engineSide) search::think();
 }
 
-void startEditing() {
+void startEditing(bool blackToMove) {
     editing = true;
     editColor = WHITE;
+    editSide = blackToMove ? BLACK : board::sideToMove;
     std::memcpy(editBoard.board, board::Board, sizeof editBoard.board);
 }
 
@@ -134,7 +140,7 @@ void finishEditing() {
         printError("illegal position: each side needs one king and no pawn on the first or last rank", ".");
         return;
     }
-    editBoard.side = board::sideToMove;
+    editBoard.side = editSide;
     editBoard.nonPawnPieces = 0;
     for (auto& row : editBoard.board)
         for (PieceCode piece : row)
@@ -203,6 +209,8 @@ bool handleProtocolLine(char* line) {
     const char* command = words.word[0];
     const char* argument = words.count > 1 ? words.word[1] : nullptr;
     if (std::strcmp(command, "quit") == 0) return false;
+    const bool blackSetup = blackSetupRefused;
+    blackSetupRefused = false;
     if (editing) {
         handleEditLine(command);
         return true;
@@ -234,13 +242,17 @@ bool handleProtocolLine(char* line) {
     } else if (std::strcmp(command, "sd") == 0) {
         setDepthLimit(argument, original);
     } else if (std::strcmp(command, "edit") == 0) {
-        startEditing();
+        startEditing(blackSetup);
     } else if (std::strcmp(command, "undo") == 0) {
         takeBack(1, original);
     } else if (std::strcmp(command, "remove") == 0) {
         takeBack(2, original);
     } else if (!isIgnored(command)) {
-        if (playUserMove(command)) answerIfOnMove();
+        const bool whiteToMove = board::sideToMove == WHITE;
+        if (playUserMove(command))
+            answerIfOnMove();
+        else
+            blackSetupRefused = !enginePlays && whiteToMove && std::strcmp(command, "a2a3") == 0;
     }
     return true;
 }
