@@ -271,16 +271,14 @@ std::uint64_t pinnedPieces(int king) {
 }
 
 bool isLegalBeforeMake(const Move& move, int king, std::uint64_t pinned) {
-    PieceCode* squares = &Board[0][0];
     const int from = move.fromRow * BOARD_SIZE + move.fromCol;
     const int to = move.toRow * BOARD_SIZE + move.toCol;
     if (from == king) {
-        // Lifted, the king no longer hides the squares behind it from a slider on its line; a piece
-        // it captures stands on the tested square itself, which the test never looks at.
-        squares[king] = EMPTY;
-        const bool attacked = sideToMove == WHITE ? squareAttacked<true>(squares, to) : squareAttacked<false>(squares, to);
-        squares[king] = sideToMove == WHITE ? WHITE_KING : BLACK_KING;
-        return !attacked;
+        // The king need not be lifted: a slider whose line to the destination runs through the
+        // king's square would check it now. A piece it captures stands on the tested square, which
+        // the test never looks at.
+        const PieceCode* squares = &Board[0][0];
+        return sideToMove == WHITE ? !squareAttacked<true>(squares, to) : !squareAttacked<false>(squares, to);
     }
     // A pinned piece reaches no square beyond its pinner, so keeping the direction keeps the shield.
     return (pinned & (std::uint64_t{1} << from)) == 0 ||
