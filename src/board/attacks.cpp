@@ -185,21 +185,41 @@ bool kingAttacked() {
     return squareAttacked<WhiteKing>(squares, square);
 }
 
+// Each ray's squares as a bit set, so a ray with no enemy slider on it is passed over unwalked.
+struct RayMasks {
+    std::uint64_t ray[SQUARE_COUNT][DIRECTION_COUNT];
+};
+
+constexpr RayMasks buildRayMasks() {
+    RayMasks masks{};
+    for (int square = 0; square < SQUARE_COUNT; ++square)
+        for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
+            const SquareList& ray = RAYS.ray[square][direction];
+            for (int step = 0; step < ray.count; ++step) masks.ray[square][direction] |= std::uint64_t{1} << ray.squares[step];
+        }
+    return masks;
+}
+
+constexpr RayMasks RAY_MASKS = buildRayMasks();
+
 // The own pieces that alone stand between the king and an enemy slider of that line.
 template <bool WhiteKing>
 std::uint64_t pinnedTo(const PieceCode* squares, int king) {
     using A = Attackers<WhiteKing>;
+    const std::uint64_t straightSliders = pieceBits[A::QUEEN] | pieceBits[A::ROOK];
+    const std::uint64_t diagonalSliders = pieceBits[A::QUEEN] | pieceBits[A::BISHOP];
     std::uint64_t pinned = 0;
     for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
+        const bool straightRay = DIRECTIONS[direction][0] == 0 || DIRECTIONS[direction][1] == 0;
+        if ((RAY_MASKS.ray[king][direction] & (straightRay ? straightSliders : diagonalSliders)) == 0) continue;
         const SquareList& ray = RAYS.ray[king][direction];
         int step = 0;
         while (step < ray.count && squares[ray.squares[step]] == EMPTY) ++step;
         if (step == ray.count) continue;
         const int blocker = ray.squares[step];
         if (WhiteKing ? !isWhitePiece(squares[blocker]) : !isBlackPiece(squares[blocker])) continue;
-        const bool straight = DIRECTIONS[direction][0] == 0 || DIRECTIONS[direction][1] == 0;
         const PieceCode behind = firstPieceOn(squares, ray, step + 1);
-        if (behind == A::QUEEN || behind == (straight ? A::ROOK : A::BISHOP))
+        if (behind == A::QUEEN || behind == (straightRay ? A::ROOK : A::BISHOP))
             pinned |= std::uint64_t{1} << blocker;
     }
     return pinned;
