@@ -244,6 +244,8 @@ TEST(Attacks, KingsPawnsSlidersKnightsAndCastling) {
 
 // The quick legality test (mover not in check, only lines through the from-square)
 // must agree with the full one, also where kings are missing or doubled.
+// Both shortcuts (the test after making with the check known, and perft's test before making)
+// must give the full test's answer on every move of the walk.
 TEST(Attacks, QuickLegalityAgreesWithFullTestTwoPliesDeep) {
     freshEngine();
     const char* const fens[] = {
@@ -253,6 +255,9 @@ TEST(Attacks, QuickLegalityAgreesWithFullTestTwoPliesDeep) {
         "k7/8/8/4k3/3P4/8/8/K7 w - -",           // two black kings
         "6k1/8/8/8/8/8/8/R7 w - -",              // no white king
         "r3k2r/8/8/8/4Q3/8/8/R3K2R b KQkq -",    // black in check, castling everywhere
+        "4k3/8/1q6/8/3r4/2Q1P3/3RB3/1n1K3b w - -",  // pinned queen, two own pieces on one line
+        "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -",    // rook pins on the king's row, en passant next
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
     };
     for (const char* fen : fens) {
         setPosition(fen);
@@ -261,12 +266,19 @@ TEST(Attacks, QuickLegalityAgreesWithFullTestTwoPliesDeep) {
             movegen::moveCount[ply] = 0;
             movegen::generateMoves();
             const bool inCheck = board::isKingAttacked(board::opponentOf(board::sideToMove));
+            const int king = board::kingSquareOutOfCheck();
+            const std::uint64_t pinned = king == board::NO_KING_SQUARE ? 0 : board::pinnedPieces(king);
             for (int index = 0; index < movegen::moveCount[ply]; ++index) {
                 Move& move = movegen::MoveList[ply][index];
+                const bool shortcut = king != board::NO_KING_SQUARE && !move.enPassant && !move.castling;
+                const bool before = shortcut && board::isLegalBeforeMake(move, king, pinned);
                 const HashKey key = board::currentKey;
                 board::makeMove(move);
-                EXPECT_EQ(board::isLegalAfterMake(move, inCheck), board::isLegalAfterMake(move))
-                    << fen << " " << moveText(move);
+                const bool legal = board::isLegalAfterMake(move);
+                EXPECT_EQ(board::isLegalAfterMake(move, inCheck), legal) << fen << " " << moveText(move);
+                if (shortcut) {
+                    EXPECT_EQ(before, legal) << fen << " before making " << moveText(move);
+                }
                 if (depth > 1) {
                     ++movegen::searchPly;
                     walk(depth - 1);
@@ -276,7 +288,7 @@ TEST(Attacks, QuickLegalityAgreesWithFullTestTwoPliesDeep) {
                 board::currentKey = key;
             }
         };
-        walk(2);
+        walk(3);
         EXPECT_TRUE(board::positionIsConsistent()) << fen;
     }
 }

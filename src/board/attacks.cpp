@@ -158,15 +158,10 @@ bool sliderOnRay(const PieceCode* squares, int kingSquare, int direction) {
     return code == A::QUEEN || code == (straight ? A::ROOK : A::BISHOP);
 }
 
+// Would a king of the colour standing on the square be attacked there?
 template <bool WhiteKing>
-bool kingAttacked() {
+inline bool squareAttacked(const PieceCode* squares, int square) {
     using A = Attackers<WhiteKing>;
-    constexpr PieceCode OWN_KING = WhiteKing ? WHITE_KING : BLACK_KING;
-    const PieceCode* squares = &Board[0][0];
-    int square = kingSquare[WhiteKing ? WHITE : BLACK];
-    const bool trusted = kingsAreUnique && (square == NO_KING_SQUARE || squares[square] == OWN_KING);
-    if (!trusted) square = firstSquareOf(OWN_KING);
-    if (square == NO_KING_SQUARE) return false;
     // Black pawns strike a white king from the row above, white pawns a black king from below.
     return rayAttacked<WhiteKing, 0, false>(squares, square) ||
            rayAttacked<WhiteKing, 1, WhiteKing>(squares, square) ||
@@ -177,6 +172,57 @@ bool kingAttacked() {
            rayAttacked<WhiteKing, 6, false>(squares, square) ||
            rayAttacked<WhiteKing, 7, WhiteKing>(squares, square) ||
            knightOn(squares, square, A::KNIGHT);
+}
+
+template <bool WhiteKing>
+bool kingAttacked() {
+    constexpr PieceCode OWN_KING = WhiteKing ? WHITE_KING : BLACK_KING;
+    const PieceCode* squares = &Board[0][0];
+    int square = kingSquare[WhiteKing ? WHITE : BLACK];
+    const bool trusted = kingsAreUnique && (square == NO_KING_SQUARE || squares[square] == OWN_KING);
+    if (!trusted) square = firstSquareOf(OWN_KING);
+    if (square == NO_KING_SQUARE) return false;
+    return squareAttacked<WhiteKing>(squares, square);
+}
+
+// Each ray's squares as a bit set, so a ray with no enemy slider on it is passed over unwalked.
+struct RayMasks {
+    std::uint64_t ray[SQUARE_COUNT][DIRECTION_COUNT];
+};
+
+constexpr RayMasks buildRayMasks() {
+    RayMasks masks{};
+    for (int square = 0; square < SQUARE_COUNT; ++square)
+        for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
+            const SquareList& ray = RAYS.ray[square][direction];
+            for (int step = 0; step < ray.count; ++step) masks.ray[square][direction] |= std::uint64_t{1} << ray.squares[step];
+        }
+    return masks;
+}
+
+constexpr RayMasks RAY_MASKS = buildRayMasks();
+
+// The own pieces that alone stand between the king and an enemy slider of that line.
+template <bool WhiteKing>
+std::uint64_t pinnedTo(const PieceCode* squares, int king) {
+    using A = Attackers<WhiteKing>;
+    const std::uint64_t straightSliders = pieceBits[A::QUEEN] | pieceBits[A::ROOK];
+    const std::uint64_t diagonalSliders = pieceBits[A::QUEEN] | pieceBits[A::BISHOP];
+    std::uint64_t pinned = 0;
+    for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
+        const bool straightRay = DIRECTIONS[direction][0] == 0 || DIRECTIONS[direction][1] == 0;
+        if ((RAY_MASKS.ray[king][direction] & (straightRay ? straightSliders : diagonalSliders)) == 0) continue;
+        const SquareList& ray = RAYS.ray[king][direction];
+        int step = 0;
+        while (step < ray.count && squares[ray.squares[step]] == EMPTY) ++step;
+        if (step == ray.count) continue;
+        const int blocker = ray.squares[step];
+        if (WhiteKing ? !isWhitePiece(squares[blocker]) : !isBlackPiece(squares[blocker])) continue;
+        const PieceCode behind = firstPieceOn(squares, ray, step + 1);
+        if (behind == A::QUEEN || behind == (straightRay ? A::ROOK : A::BISHOP))
+            pinned |= std::uint64_t{1} << blocker;
+    }
+    return pinned;
 }
 
 }  // namespace
@@ -230,6 +276,33 @@ bool isLegalAfterMake(const Move& move, bool moverWasInCheck) {
     if (direction == NO_DIRECTION) return true;
     return mover == WHITE ? !sliderOnRay<true>(&Board[0][0], king, direction)
                           : !sliderOnRay<false>(&Board[0][0], king, direction);
+}
+
+
+int kingSquareOutOfCheck() {
+    const int king = kingSquare[sideToMove];
+    const PieceCode ownKing = sideToMove == WHITE ? WHITE_KING : BLACK_KING;
+    if (!kingsAreUnique || king == NO_KING_SQUARE || (&Board[0][0])[king] != ownKing) return NO_KING_SQUARE;
+    return isKingAttacked(opponentOf(sideToMove)) ? NO_KING_SQUARE : king;
+}
+
+std::uint64_t pinnedPieces(int king) {
+    return sideToMove == WHITE ? pinnedTo<true>(&Board[0][0], king) : pinnedTo<false>(&Board[0][0], king);
+}
+
+bool isLegalBeforeMake(const Move& move, int king, std::uint64_t pinned) {
+    const int from = move.fromRow * BOARD_SIZE + move.fromCol;
+    const int to = move.toRow * BOARD_SIZE + move.toCol;
+    if (from == king) {
+        // The king need not be lifted: a slider whose line to the destination runs through the
+        // king's square would check it now. A piece it captures stands on the tested square, which
+        // the test never looks at.
+        const PieceCode* squares = &Board[0][0];
+        return sideToMove == WHITE ? !squareAttacked<true>(squares, to) : !squareAttacked<false>(squares, to);
+    }
+    // A pinned piece reaches no square beyond its pinner, so keeping the direction keeps the shield.
+    return (pinned & (std::uint64_t{1} << from)) == 0 ||
+           DIRECTIONS_BETWEEN.between[king][to] == DIRECTIONS_BETWEEN.between[king][from];
 }
 
 }  // namespace board

@@ -1,5 +1,8 @@
 // Each level uses the move list of its own ply; the key is saved and restored around every move.
+// The last level counts its legal moves without making them wherever that gives the same answer.
 #include "board/perft.h"
+
+#include <cstdint>
 
 #include "board/attacks.h"
 #include "board/makemove.h"
@@ -10,11 +13,54 @@
 
 namespace board {
 
+namespace {
+
+// Makes the move, tests it and takes it back: the road for every move the shortcut does not cover.
+inline bool isLegalByMaking(Move& move, bool inCheck) {
+    const HashKey savedKey = currentKey;
+    makeMoveLeavingSums(move);
+    const bool legal = isLegalAfterMake(move, inCheck);
+    unmakeMoveLeavingSums(move);
+    currentKey = savedKey;
+    return legal;
+}
+
+// The legal moves of the current position, the count perft(1) adds.
+[[gnu::flatten]] std::int64_t countLegalMoves() {
+    using movegen::searchPly;
+    movegen::moveCount[searchPly] = 0;
+    movegen::generateMoves();
+    const int count = movegen::moveCount[searchPly];
+    Move* moves = movegen::MoveList[searchPly];
+    const int king = kingSquareOutOfCheck();
+    std::int64_t legal = 0;
+    if (king == NO_KING_SQUARE) {
+        const bool inCheck = isKingAttacked(opponentOf(sideToMove));
+        for (int index = 0; index < count; ++index) legal += isLegalByMaking(moves[index], inCheck);
+        return legal;
+    }
+    const std::uint64_t pinned = pinnedPieces(king);
+    for (int index = 0; index < count; ++index) {
+        Move& move = moves[index];
+        if (move.enPassant || move.castling)
+            legal += isLegalByMaking(move, false);
+        else
+            legal += isLegalBeforeMake(move, king, pinned);
+    }
+    return legal;
+}
+
+}  // namespace
+
 int maxPerftDepth() { return MAX_PLY - movegen::searchPly; }
 
 // Flattened: generation, make, the legality test and unmake are inlined into each level.
 [[gnu::flatten]] void perft(int depth) {
     if (depth <= 0) return;
+    if (depth == 1) {
+        search::nodeCount += countLegalMoves();
+        return;
+    }
     using movegen::searchPly;
     movegen::moveCount[searchPly] = 0;
     movegen::generateMoves();
@@ -25,11 +71,9 @@ int maxPerftDepth() { return MAX_PLY - movegen::searchPly; }
         makeMoveLeavingSums(move);
         if (isLegalAfterMake(move, inCheck)) {
             ++search::nodeCount;
-            if (depth > 1) {
-                ++searchPly;
-                perft(depth - 1);
-                --searchPly;
-            }
+            ++searchPly;
+            perft(depth - 1);
+            --searchPly;
         }
         unmakeMoveLeavingSums(move);
         currentKey = savedKey;
