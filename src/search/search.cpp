@@ -29,12 +29,31 @@ using board::currentKey;
 using board::sideToMove;
 using movegen::searchPly;
 
-// The child's first table probe is almost always a cache miss: ask for its slot as soon as
-// the key is known, so the load overlaps the legality test and the child's first steps.
-inline void prefetchSlot() {
-    const char* slot = reinterpret_cast<const char*>(&TranspositionTable[currentKey % TT_SIZE]);
+inline void prefetchSlotOf(HashKey key) {
+    const char* slot = reinterpret_cast<const char*>(&TranspositionTable[key % TT_SIZE]);
     __builtin_prefetch(slot);
     __builtin_prefetch(slot + sizeof(TranspositionEntry) - 1);
+}
+
+// The child's first table probe is almost always a cache miss: ask for its slot as soon as
+// the key is known, so the load overlaps the legality test and the child's first steps.
+inline void prefetchSlot() { prefetchSlotOf(currentKey); }
+
+// The key a plain move of the side to move would give, from the node's key: castling, en-passant
+// captures and lost castling rights are left out, as a wrong guess only wastes a prefetch.
+inline HashKey guessKeyAfter(HashKey key, const Move& move) {
+    using board::pieceSquareKeys;
+    const PieceCode landing = move.promotion != EMPTY ? move.promotion : move.piece;
+    key ^= pieceSquareKeys[move.piece][move.fromRow][move.fromCol] ^ pieceSquareKeys[landing][move.toRow][move.toCol];
+    if (move.captured != EMPTY) key ^= pieceSquareKeys[move.captured][move.toRow][move.toCol];
+    const bool doublePush = (move.piece == WHITE_PAWN || move.piece == BLACK_PAWN) &&
+                            (move.toRow - move.fromRow == 2 || move.fromRow - move.toRow == 2);
+    const int epFile = doublePush ? move.fromCol : NO_EP_FILE;
+    if (sideToMove == WHITE)
+        key ^= board::whiteEpKeys[board::whiteEpFile] ^ board::whiteEpKeys[epFile];
+    else
+        key ^= board::blackEpKeys[board::blackEpFile] ^ board::blackEpKeys[epFile];
+    return key ^ board::sideKeys[WHITE] ^ board::sideKeys[BLACK];
 }
 
 bool sideToMoveInCheck() { return board::isKingAttacked(board::opponentOf(sideToMove)); }
@@ -122,9 +141,21 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
     bool legalFound = false;
     bool pvFound = false;
 
-    for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
-        pickNextMove(index);
+    const int count = movegen::moveCount[searchPly];
+    int pickedAhead = -1;
+    for (int index = 0; index < count; ++index) {
+        // Picking reads only this ply's scores, which no child changes, so a pick made ahead
+        // is the pick made here.
+        if (index != pickedAhead) pickNextMove(index);
         Move& move = movegen::MoveList[searchPly][index];
+
+        // A node that did not cut off on its first move usually tries the next one too: pick
+        // it now and ask for its child's slot, so the load overlaps this move's subtree.
+        if (index > 0 && index + 1 < count) {
+            pickNextMove(index + 1);
+            pickedAhead = index + 1;
+            prefetchSlotOf(guessKeyAfter(currentKey, movegen::MoveList[searchPly][index + 1]));
+        }
 
         // Step 9. Frontier futility: a quiet move cannot lift a hopeless node.
         if (extension == 0 && legalFound && depth == 1 && move.captured == EMPTY && move.promotion == EMPTY &&

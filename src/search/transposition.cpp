@@ -3,6 +3,11 @@
 #include "search/transposition.h"
 
 #include <cstddef>
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 #include "board/position.h"
 
@@ -29,11 +34,29 @@ std::size_t firstSlotOfBlock(std::size_t block) {
     return slot < TT_SIZE ? slot : TT_SIZE;
 }
 
+// Every probe lands on a random slot of 96 MB: with 4 KiB pages nearly each one also misses the
+// address translation cache. Asking for 2 MiB pages on the whole 2 MiB pieces of the table
+// removes most of those walks. Only advice: nothing is touched, and the kernel may decline.
+void adviseLargePages() {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t LARGE_PAGE_BYTES = std::uintptr_t{2} << 20;
+    const auto start = reinterpret_cast<std::uintptr_t>(TranspositionTable);
+    const std::uintptr_t first = (start + LARGE_PAGE_BYTES - 1) & ~(LARGE_PAGE_BYTES - 1);
+    const std::uintptr_t last = (start + sizeof(TranspositionTable)) & ~(LARGE_PAGE_BYTES - 1);
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+}
+
 }  // namespace
 
 TranspositionEntry& transpositionSlot() { return TranspositionTable[board::currentKey % TT_SIZE]; }
 
 void clearTranspositionTable() {
+    static bool advised = false;
+    if (!advised) {
+        adviseLargePages();
+        advised = true;
+    }
     for (std::size_t block = 0; block < TT_CLEAR_BLOCKS; ++block) {
         if (!WrittenBlocks[block]) continue;
         const std::size_t end = firstSlotOfBlock(block + 1);
