@@ -30,7 +30,7 @@ using board::sideToMove;
 using movegen::searchPly;
 
 inline void prefetchSlotOf(HashKey key) {
-    const char* slot = reinterpret_cast<const char*>(&TranspositionTable[key % TT_SIZE]);
+    const char* slot = reinterpret_cast<const char*>(&slotOf(key));
     __builtin_prefetch(slot);
     __builtin_prefetch(slot + sizeof(TranspositionEntry) - 1);
 }

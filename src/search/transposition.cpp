@@ -49,7 +49,7 @@ void adviseLargePages() {
 
 }  // namespace
 
-TranspositionEntry& transpositionSlot() { return TranspositionTable[board::currentKey % TT_SIZE]; }
+TranspositionEntry& transpositionSlot() { return slotOf(board::currentKey); }
 
 void clearTranspositionTable() {
     static bool advised = false;

@@ -33,6 +33,8 @@ constexpr std::size_t TT_CLEAR_BLOCKS = (sizeof(TranspositionEntry) * TT_SIZE + 
 // Blocks a store has written since the last clear: only there can a depth be non-zero.
 extern bool WrittenBlocks[TT_CLEAR_BLOCKS];
 
+// The slot a key maps to.
+inline TranspositionEntry& slotOf(HashKey key) { return TranspositionTable[key % TT_SIZE]; }
 // The slot of currentKey; its move is read for ordering without a key check.
 TranspositionEntry& transpositionSlot();
 // Every slot's depth becomes 0 (keys, values and moves stay), written only in the blocks
