@@ -224,6 +224,18 @@ TEST(Attacks, KingsPawnsSlidersKnightsAndCastling) {
         {"6k1/8/8/8/8/5n2/8/4K3 w - -", true, false},   // knight jump
         {"6k1/8/8/8/8/5N2/8/4K3 w - -", false, false},  // own knight
         {"6k1/8/8/8/8/8/8/8 w - -", false, false},      // no white king at all
+        // Squares next to each other in index order but not on the board: nothing wraps round.
+        {"8/8/8/8/K7/7r/8/k7 w - -", false, false},     // rook h3 beside a4 in index only
+        {"8/8/8/8/8/8/p7/7K w - -", false, false},      // pawn a2 beside h1 in index only
+        {"8/8/8/8/8/8/6p1/7K w - -", true, false},      // pawn g2 hits h1
+        // The nearest piece on a line decides, whichever way the squares are numbered.
+        {"4r1k1/8/8/8/4n3/8/8/4K3 w - -", false, false},  // a knight shields from the rook
+        {"4r1k1/8/8/8/4q3/8/8/4K3 w - -", true, false},   // a queen in front of the rook
+        {"4k3/8/8/4p3/8/8/8/4R1K1 w - -", false, false},  // own pawn shields the king above
+        {"4k3/8/8/8/8/8/8/4R1K1 w - -", false, true},     // rook below, open file
+        {"4k3/8/8/8/B7/8/8/4K3 w - -", false, true},      // bishop down and left
+        {"4k3/8/2p5/8/B7/8/8/4K3 w - -", false, false},   // shielded on c6
+        {"8/8/8/8/7b/8/8/4K2k w - -", true, false},       // bishop up and right
     };
     for (const Case& example : cases) {
         setPosition(example.fen);

@@ -2,6 +2,7 @@
 #include "board/attacks.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -60,6 +61,8 @@ constexpr int DIRECTIONS[DIRECTION_COUNT][2] = {
     {+1, 0}, {+1, +1}, {0, +1}, {-1, +1}, {-1, 0}, {-1, -1}, {0, -1}, {+1, -1}};
 // clang-format on
 
+constexpr bool isStraight(int direction) { return DIRECTIONS[direction][0] == 0 || DIRECTIONS[direction][1] == 0; }
+
 // The squares a step list reaches from one square, nearest first, as flat indices.
 struct SquareList {
     int count = 0;
@@ -108,7 +111,7 @@ inline PieceCode firstPieceOn(const PieceCode* squares, const SquareList& ray, i
 template <bool WhiteKing, int Direction, bool PawnStrikes>
 inline bool rayAttacked(const PieceCode* squares, int kingSquare) {
     using A = Attackers<WhiteKing>;
-    constexpr bool straight = DIRECTIONS[Direction][0] == 0 || DIRECTIONS[Direction][1] == 0;
+    constexpr bool straight = isStraight(Direction);
     constexpr PieceCode SLIDER = straight ? A::ROOK : A::BISHOP;
     const SquareList& ray = RAYS.ray[kingSquare][Direction];
     if (ray.count == 0) return false;
@@ -153,9 +156,8 @@ constexpr DirectionTable DIRECTIONS_BETWEEN = buildDirectionTable();
 template <bool WhiteKing>
 bool sliderOnRay(const PieceCode* squares, int kingSquare, int direction) {
     using A = Attackers<WhiteKing>;
-    const bool straight = DIRECTIONS[direction][0] == 0 || DIRECTIONS[direction][1] == 0;
     const PieceCode code = firstPieceOn(squares, RAYS.ray[kingSquare][direction], 0);
-    return code == A::QUEEN || code == (straight ? A::ROOK : A::BISHOP);
+    return code == A::QUEEN || code == (isStraight(direction) ? A::ROOK : A::BISHOP);
 }
 
 // Would a king of the colour standing on the square be attacked there?
@@ -174,33 +176,94 @@ inline bool squareAttacked(const PieceCode* squares, int square) {
            knightOn(squares, square, A::KNIGHT);
 }
 
+// Each ray's squares as a bit set, so a ray with no enemy slider on it is passed over unwalked;
+// and the squares from which a knight, a king or a pawn of either colour strikes a square.
+struct RayMasks {
+    std::uint64_t ray[SQUARE_COUNT][DIRECTION_COUNT];
+    std::uint64_t straightLines[SQUARE_COUNT];
+    std::uint64_t diagonalLines[SQUARE_COUNT];
+    std::uint64_t knightJumps[SQUARE_COUNT];
+    std::uint64_t kingSteps[SQUARE_COUNT];
+    std::uint64_t pawnStrikes[2][SQUARE_COUNT];  // [colour of the king struck]
+};
+
+// Along these directions the square index rises, so the nearest piece is the lowest bit.
+constexpr bool risesAlong(int direction) { return DIRECTIONS[direction][0] * BOARD_SIZE + DIRECTIONS[direction][1] > 0; }
+
+constexpr RayMasks buildRayMasks() {
+    RayMasks masks{};
+    for (int square = 0; square < SQUARE_COUNT; ++square) {
+        for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
+            const SquareList& ray = RAYS.ray[square][direction];
+            for (int step = 0; step < ray.count; ++step) masks.ray[square][direction] |= std::uint64_t{1} << ray.squares[step];
+            (isStraight(direction) ? masks.straightLines : masks.diagonalLines)[square] |= masks.ray[square][direction];
+            if (ray.count == 0) continue;
+            const std::uint64_t nearest = std::uint64_t{1} << ray.squares[0];
+            masks.kingSteps[square] |= nearest;
+            // Black pawns strike a white king from the row above, white pawns a black king from below.
+            if (!isStraight(direction)) masks.pawnStrikes[DIRECTIONS[direction][0] > 0 ? WHITE : BLACK][square] |= nearest;
+        }
+        const SquareList& jumps = RAYS.knight[square];
+        for (int index = 0; index < jumps.count; ++index) masks.knightJumps[square] |= std::uint64_t{1} << jumps.squares[index];
+    }
+    return masks;
+}
+
+constexpr RayMasks RAY_MASKS = buildRayMasks();
+
+inline std::uint64_t occupiedSquares() {
+    std::uint64_t occupied = 0;
+    for (PieceCode code = 0; code < PIECE_CODE_COUNT; ++code)
+        if (code != EMPTY) occupied |= pieceBits[code];
+    return occupied;
+}
+
+// The same question as squareAttacked, asked of the piece bits: a handful of masks instead of
+// walking every ray. Only valid while the bits agree with the board, as makeMove keeps them.
+template <bool WhiteKing>
+inline bool squareAttackedByBits(int square) {
+    using A = Attackers<WhiteKing>;
+    if ((RAY_MASKS.knightJumps[square] & pieceBits[A::KNIGHT]) != 0 ||
+        (RAY_MASKS.kingSteps[square] & pieceBits[A::KING]) != 0 ||
+        (RAY_MASKS.pawnStrikes[WhiteKing ? WHITE : BLACK][square] & pieceBits[A::PAWN]) != 0)
+        return true;
+    const std::uint64_t straightSliders = pieceBits[A::QUEEN] | pieceBits[A::ROOK];
+    const std::uint64_t diagonalSliders = pieceBits[A::QUEEN] | pieceBits[A::BISHOP];
+    if ((RAY_MASKS.straightLines[square] & straightSliders) == 0 &&
+        (RAY_MASKS.diagonalLines[square] & diagonalSliders) == 0)
+        return false;
+    const std::uint64_t occupied = occupiedSquares();
+    for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
+        const std::uint64_t sliders = isStraight(direction) ? straightSliders : diagonalSliders;
+        const std::uint64_t ray = RAY_MASKS.ray[square][direction];
+        if ((ray & sliders) == 0) continue;
+        const std::uint64_t blockers = ray & occupied;
+        const std::uint64_t nearest = risesAlong(direction) ? blockers & (~blockers + 1)
+                                                            : std::uint64_t{1} << (63 - __builtin_clzll(blockers));
+        if ((nearest & sliders) != 0) return true;
+    }
+    return false;
+}
+
 template <bool WhiteKing>
 bool kingAttacked() {
     constexpr PieceCode OWN_KING = WhiteKing ? WHITE_KING : BLACK_KING;
     const PieceCode* squares = &Board[0][0];
     int square = kingSquare[WhiteKing ? WHITE : BLACK];
     const bool trusted = kingsAreUnique && (square == NO_KING_SQUARE || squares[square] == OWN_KING);
+    if (trusted && square != NO_KING_SQUARE) {
+        // The king's square is known only on a board that makeMove keeps, bits and all; a board
+        // changed by hand (the castling test below) never passes the check above.
+        const bool attacked = squareAttackedByBits<WhiteKing>(square);
+#ifdef MORVELLINE_CHECKS
+        if (attacked != squareAttacked<WhiteKing>(squares, square)) std::abort();
+#endif
+        return attacked;
+    }
     if (!trusted) square = firstSquareOf(OWN_KING);
     if (square == NO_KING_SQUARE) return false;
     return squareAttacked<WhiteKing>(squares, square);
 }
-
-// Each ray's squares as a bit set, so a ray with no enemy slider on it is passed over unwalked.
-struct RayMasks {
-    std::uint64_t ray[SQUARE_COUNT][DIRECTION_COUNT];
-};
-
-constexpr RayMasks buildRayMasks() {
-    RayMasks masks{};
-    for (int square = 0; square < SQUARE_COUNT; ++square)
-        for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
-            const SquareList& ray = RAYS.ray[square][direction];
-            for (int step = 0; step < ray.count; ++step) masks.ray[square][direction] |= std::uint64_t{1} << ray.squares[step];
-        }
-    return masks;
-}
-
-constexpr RayMasks RAY_MASKS = buildRayMasks();
 
 // The own pieces that alone stand between the king and an enemy slider of that line.
 template <bool WhiteKing>
@@ -210,7 +273,7 @@ std::uint64_t pinnedTo(const PieceCode* squares, int king) {
     const std::uint64_t diagonalSliders = pieceBits[A::QUEEN] | pieceBits[A::BISHOP];
     std::uint64_t pinned = 0;
     for (int direction = 0; direction < DIRECTION_COUNT; ++direction) {
-        const bool straightRay = DIRECTIONS[direction][0] == 0 || DIRECTIONS[direction][1] == 0;
+        const bool straightRay = isStraight(direction);
         if ((RAY_MASKS.ray[king][direction] & (straightRay ? straightSliders : diagonalSliders)) == 0) continue;
         const SquareList& ray = RAYS.ray[king][direction];
         int step = 0;
