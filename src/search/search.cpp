@@ -101,6 +101,10 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
     }
     pvLength[searchPly] = searchPly;
 
+    // Step 5's check test reads only the board, so it is done first: it covers the wait for
+    // the table slot, whose load the parent started when it made the move.
+    const bool inCheck = sideToMoveInCheck();
+
     // Step 4. Table probe, never at the root.
     if (searchPly > 0) {
         Move tableMove{};
@@ -114,7 +118,6 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
     }
 
     // Step 5. Check extension: the replies to a check keep the depth.
-    const bool inCheck = sideToMoveInCheck();
     const int extension = inCheck ? 1 : 0;
 
     // The deepest ply has no room for children: it is a horizon node.
