@@ -45,6 +45,9 @@ TEST(Eval, WorkedExamples) {
         {"middle game", "r1bqr1k1/ppp2pp1/5n1p/3P4/8/5NP1/PPP2P1P/R1BQR1K1 w - -", "", 20, 104, 114},
         {"middle game black", "r1bqr1k1/ppp2pp1/5n1p/3P4/8/5NP1/PPP2P1P/R1BQR1K1 b - -", "", 20, -104, -114},
         {"end game", "8/2p5/3k4/4P3/3K4/2P5/8/8 w - -", "", -1, 205, 180},
+        // Forty queens: the material sums run far past 16 bits.
+        {"queens", "4k3/8/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/4K3 w - -", "", -1, 38000, 38000},
+        {"queens black", "4k3/8/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/4K3 b - -", "", -1, -38000, -38000},
     };
     for (const EvalCase& example : cases) {
         setUp(example);

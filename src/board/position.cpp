@@ -21,9 +21,9 @@ HashKey GameHistory[GAME_HISTORY_SIZE];
 int gamePly = 0;
 int kingSquare[2] = {NO_KING_SQUARE, NO_KING_SQUARE};
 bool kingsAreUnique = false;
-std::int32_t packedMaterial = 0;
+std::int64_t packedMaterial = 0;
 std::uint64_t pieceBits[PIECE_CODE_COUNT] = {};
-std::int32_t PackedMaterialHistory[GAME_HISTORY_SIZE];
+std::int64_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 namespace {
 // clang-format off
@@ -55,7 +55,7 @@ HashKey setupInitialPosition() {
 }
 
 namespace {
-using PackedValues = std::array<std::array<std::array<std::int32_t, BOARD_SIZE>, BOARD_SIZE>, PIECE_CODE_COUNT>;
+using PackedValues = std::array<std::array<std::array<std::int64_t, BOARD_SIZE>, BOARD_SIZE>, PIECE_CODE_COUNT>;
 
 constexpr PackedValues buildPackedValues() {
     PackedValues values{};
@@ -63,7 +63,7 @@ constexpr PackedValues buildPackedValues() {
         for (int row = 0; row < BOARD_SIZE; ++row)
             for (int col = 0; col < BOARD_SIZE; ++col)
                 values[code][row][col] = eval::MIDDLEGAME_VALUES[code][row][col] +
-                                         eval::ENDGAME_VALUES[code][row][col] * (1 << PACKED_HALF_SHIFT);
+                                         eval::ENDGAME_VALUES[code][row][col] * (std::int64_t{1} << PACKED_HALF_SHIFT);
     return values;
 }
 
@@ -89,7 +89,7 @@ void countSums() {
 }
 
 bool sumsAgree() {
-    const std::int32_t packed = packedMaterial;
+    const std::int64_t packed = packedMaterial;
     std::uint64_t kept[PIECE_CODE_COUNT];
     for (int code = 0; code < PIECE_CODE_COUNT; ++code) kept[code] = pieceBits[code];
     countSums();

@@ -40,14 +40,15 @@ extern bool kingsAreUnique;
 // board's scan order; the bits of EMPTY are not kept). Kept by makeMove and unmakeMove, so
 // the evaluation, the futility test and the generators need not scan the board.
 // Both sums travel in one word, the end-game sum in the high half: one addition per piece.
-extern std::int32_t packedMaterial;
+extern std::int64_t packedMaterial;
 extern std::uint64_t pieceBits[PIECE_CODE_COUNT];
-constexpr int PACKED_HALF_SHIFT = 16;
-constexpr std::int32_t PACKED_LOW_HALF = (1 << PACKED_HALF_SHIFT) - 1;
-inline int middlegameMaterial() { return static_cast<std::int16_t>(packedMaterial & PACKED_LOW_HALF); }
+// Halves of 32 bits: a board loaded by hand may hold 64 queens, far past 16 bits a half.
+constexpr int PACKED_HALF_SHIFT = 32;
+constexpr std::int64_t PACKED_LOW_HALF = (std::int64_t{1} << PACKED_HALF_SHIFT) - 1;
+inline int middlegameMaterial() { return static_cast<std::int32_t>(packedMaterial & PACKED_LOW_HALF); }
 inline int endgameMaterial() {
     // The low half is signed: a negative one borrowed from the high half, which this gives back.
-    return (packedMaterial - middlegameMaterial()) >> PACKED_HALF_SHIFT;
+    return static_cast<int>((packedMaterial - middlegameMaterial()) >> PACKED_HALF_SHIFT);
 }
 // Call after the board is set wholesale: finds the kings and whether each side has exactly
 // one, and counts the material sums and piece bits afresh.
@@ -59,7 +60,7 @@ inline void flipPieceBit(PieceCode code, int row, int col) {
     pieceBits[code] ^= std::uint64_t{1} << (row * BOARD_SIZE + col);
 }
 // The packed sums at each game ply, saved by makeMove so that unmakeMove puts them back.
-extern std::int32_t PackedMaterialHistory[GAME_HISTORY_SIZE];
+extern std::int64_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 // Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
 HashKey setupInitialPosition();
