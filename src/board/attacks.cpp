@@ -211,13 +211,6 @@ constexpr RayMasks buildRayMasks() {
 
 constexpr RayMasks RAY_MASKS = buildRayMasks();
 
-inline std::uint64_t occupiedSquares() {
-    std::uint64_t occupied = 0;
-    for (PieceCode code = 0; code < PIECE_CODE_COUNT; ++code)
-        if (code != EMPTY) occupied |= pieceBits[code];
-    return occupied;
-}
-
 // The same question as squareAttacked, asked of the piece bits: a handful of masks instead of
 // walking every ray. Only valid while the bits agree with the board, as makeMove keeps them.
 template <bool WhiteKing>

@@ -59,6 +59,13 @@ void takeFromSums(PieceCode code, int row, int col);
 inline void flipPieceBit(PieceCode code, int row, int col) {
     pieceBits[code] ^= std::uint64_t{1} << (row * BOARD_SIZE + col);
 }
+// Every piece's square, from the piece bits.
+inline std::uint64_t occupiedSquares() {
+    std::uint64_t occupied = 0;
+    for (PieceCode code = 0; code < PIECE_CODE_COUNT; ++code)
+        if (code != EMPTY) occupied |= pieceBits[code];
+    return occupied;
+}
 // The packed sums at each game ply, saved by makeMove so that unmakeMove puts them back.
 extern std::int64_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 

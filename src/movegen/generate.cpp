@@ -86,6 +86,52 @@ constexpr GeneratorLines buildGeneratorLines() {
 
 constexpr GeneratorLines LINES = buildGeneratorLines();
 
+// The same lines as bits, so a capture scan can go straight to a line's nearest piece: the
+// lowest bit where the squares' numbers rise along the line, the highest where they fall.
+struct LineMasks {
+    std::uint64_t straight[SQUARE_COUNT][LINE_COUNT];
+    std::uint64_t diagonal[SQUARE_COUNT][LINE_COUNT];
+};
+
+constexpr std::uint64_t maskOf(const SquareList& line) {
+    std::uint64_t mask = 0;
+    for (int step = 0; step < line.count; ++step) mask |= std::uint64_t{1} << line.squares[step];
+    return mask;
+}
+
+constexpr LineMasks buildLineMasks() {
+    LineMasks masks{};
+    for (int square = 0; square < SQUARE_COUNT; ++square) {
+        for (int line = 0; line < LINE_COUNT; ++line) {
+            masks.straight[square][line] = maskOf(LINES.straight[square][line]);
+            masks.diagonal[square][line] = maskOf(LINES.diagonal[square][line]);
+        }
+    }
+    return masks;
+}
+
+constexpr LineMasks LINE_MASKS = buildLineMasks();
+
+constexpr bool rises(const int (&step)[2]) { return step[0] * BOARD_SIZE + step[1] > 0; }
+
+// Adds a move a scan found, with the castling right it may cost.
+template <bool White>
+inline void addScannedMove(PieceCode piece, int fromRow, int fromCol, int square, bool mayCostCastling) {
+    addMove(piece, fromRow, fromCol, square / BOARD_SIZE, square % BOARD_SIZE);
+    const int& word = Side<White>::castlingWord();
+    if (word != 0 && mayCostCastling) recordCastlingLoss(piece, fromCol, word);
+}
+
+// A whole line's capture: its nearest piece, when that is an enemy one.
+template <bool White>
+inline void captureOnLine(PieceCode piece, int fromRow, int fromCol, std::uint64_t pieces, bool rising,
+                          bool mayCostCastling) {
+    if (pieces == 0) return;
+    const int square = rising ? std::countr_zero(pieces) : SQUARE_COUNT - 1 - std::countl_zero(pieces);
+    if (Side<White>::isOpponent((&Board[0][0])[square]))
+        addScannedMove<White>(piece, fromRow, fromCol, square, mayCostCastling);
+}
+
 template <bool White, bool CapturesOnly>
 inline void scanLine(PieceCode piece, int fromRow, int fromCol, const SquareList& line, int range,
                      bool mayCostCastling) {
@@ -96,29 +142,41 @@ inline void scanLine(PieceCode piece, int fromRow, int fromCol, const SquareList
         const int square = line.squares[step];
         const PieceCode target = squares[square];
         if (target != EMPTY && !S::isOpponent(target)) return;
-        if (target != EMPTY || !CapturesOnly) {
-            addMove(piece, fromRow, fromCol, square / BOARD_SIZE, square % BOARD_SIZE);
-            const int& word = S::castlingWord();
-            if (word != 0 && mayCostCastling) recordCastlingLoss(piece, fromCol, word);
-        }
+        if (target != EMPTY || !CapturesOnly)
+            addScannedMove<White>(piece, fromRow, fromCol, square, mayCostCastling);
         if (target != EMPTY) return;
     }
 }
 
 // Only a king, or a rook on a straight line, can cost a castling right.
+// occupied: every piece's square, read only by a slider's capture scan.
 template <bool White, bool CapturesOnly>
-void straightScans(PieceCode piece, int row, int col, int range) {
+void straightScans(PieceCode piece, int row, int col, int range, std::uint64_t occupied) {
     using S = Side<White>;
     const bool mayCostCastling = piece == S::KING || piece == S::ROOK;
-    for (const SquareList& line : LINES.straight[row * BOARD_SIZE + col])
+    const int square = row * BOARD_SIZE + col;
+    if (CapturesOnly && range == SLIDER_RANGE) {
+        for (int line = 0; line < LINE_COUNT; ++line)
+            captureOnLine<White>(piece, row, col, LINE_MASKS.straight[square][line] & occupied,
+                                 rises(STRAIGHT_STEPS[line]), mayCostCastling);
+        return;
+    }
+    for (const SquareList& line : LINES.straight[square])
         scanLine<White, CapturesOnly>(piece, row, col, line, range, mayCostCastling);
 }
 
 template <bool White, bool CapturesOnly>
-void diagonalScans(PieceCode piece, int row, int col, int range) {
+void diagonalScans(PieceCode piece, int row, int col, int range, std::uint64_t occupied) {
     using S = Side<White>;
     const bool mayCostCastling = piece == S::KING;
-    for (const SquareList& line : LINES.diagonal[row * BOARD_SIZE + col])
+    const int square = row * BOARD_SIZE + col;
+    if (CapturesOnly && range == SLIDER_RANGE) {
+        for (int line = 0; line < LINE_COUNT; ++line)
+            captureOnLine<White>(piece, row, col, LINE_MASKS.diagonal[square][line] & occupied,
+                                 rises(DIAGONAL_STEPS[line]), mayCostCastling);
+        return;
+    }
+    for (const SquareList& line : LINES.diagonal[square])
         scanLine<White, CapturesOnly>(piece, row, col, line, range, mayCostCastling);
 }
 
@@ -206,6 +264,7 @@ void generate() {
     // Rising bits visit the side's pieces in the order of a square scan, row by row.
     std::uint64_t own = bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] | bits[S::KING] |
                         bits[S::PAWN];
+    const std::uint64_t occupied = CapturesOnly ? board::occupiedSquares() : 0;
     for (; own != 0; own &= own - 1) {
         const int square = std::countr_zero(own);
         const int row = square / BOARD_SIZE;
@@ -213,17 +272,17 @@ void generate() {
         {
             const PieceCode code = Board[row][col];
             if (code == S::ROOK) {
-                straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);
+                straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE, occupied);
             } else if (code == S::KNIGHT) {
                 knightMoves<White, CapturesOnly>(row, col);
             } else if (code == S::BISHOP) {
-                diagonalScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);
+                diagonalScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE, occupied);
             } else if (code == S::QUEEN) {
-                straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);
-                diagonalScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE);
+                straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE, occupied);
+                diagonalScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE, occupied);
             } else if (code == S::KING) {
-                straightScans<White, CapturesOnly>(code, row, col, KING_RANGE);
-                diagonalScans<White, CapturesOnly>(code, row, col, KING_RANGE);
+                straightScans<White, CapturesOnly>(code, row, col, KING_RANGE, occupied);
+                diagonalScans<White, CapturesOnly>(code, row, col, KING_RANGE, occupied);
                 if (!CapturesOnly) castlingMoves<White>(row, col);
             } else if (code == S::PAWN) {
                 pawnMoves<White, CapturesOnly>(row, col);
