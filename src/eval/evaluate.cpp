@@ -52,23 +52,33 @@ struct PawnFileSummary {
     std::int8_t blackRear[BOARD_SIZE];
 };
 
+// Calls visit(row, col) for every set bit, lowest first.
+template <typename Visit>
+inline void forEachSquare(std::uint64_t bits, Visit visit) {
+    for (; bits != 0; bits &= bits - 1) {
+        const int square = std::countr_zero(bits);
+        visit(square / BOARD_SIZE, square % BOARD_SIZE);
+    }
+}
+
+// Pawns on the first and last rows (only a loaded board holds them) are left out of the summary.
+constexpr std::uint64_t INNER_ROWS = 0x00FFFFFFFFFFFF00ULL;
+
 PawnFileSummary summarisePawns() {
     PawnFileSummary pawns;
     for (int col = 0; col < BOARD_SIZE; ++col) {
         pawns.whiteRear[col] = pawns.whiteFront[col] = NO_WHITE_PAWN_ROW;
         pawns.blackFront[col] = pawns.blackRear[col] = NO_BLACK_PAWN_ROW;
     }
-    for (int row = 1; row <= 6; ++row) {
-        for (int col = 0; col < BOARD_SIZE; ++col) {
-            if (Board[row][col] == WHITE_PAWN) {
-                if (pawns.whiteRear[col] == NO_WHITE_PAWN_ROW) pawns.whiteRear[col] = static_cast<std::int8_t>(row);
-                pawns.whiteFront[col] = static_cast<std::int8_t>(row);
-            } else if (Board[row][col] == BLACK_PAWN) {
-                if (pawns.blackFront[col] == NO_BLACK_PAWN_ROW) pawns.blackFront[col] = static_cast<std::int8_t>(row);
-                pawns.blackRear[col] = static_cast<std::int8_t>(row);
-            }
-        }
-    }
+    // Rising bits meet each file's pawns from the lowest row up.
+    forEachSquare(board::pieceBits[WHITE_PAWN] & INNER_ROWS, [&](int row, int col) {
+        if (pawns.whiteRear[col] == NO_WHITE_PAWN_ROW) pawns.whiteRear[col] = static_cast<std::int8_t>(row);
+        pawns.whiteFront[col] = static_cast<std::int8_t>(row);
+    });
+    forEachSquare(board::pieceBits[BLACK_PAWN] & INNER_ROWS, [&](int row, int col) {
+        if (pawns.blackFront[col] == NO_BLACK_PAWN_ROW) pawns.blackFront[col] = static_cast<std::int8_t>(row);
+        pawns.blackRear[col] = static_cast<std::int8_t>(row);
+    });
     return pawns;
 }
 
@@ -184,50 +194,48 @@ int blackRookTerms(const PawnFileSummary& pawns, int row, int col) {
     return bonus;
 }
 
+// The pawns are visited through their bits, all of them (first and last rows too); the sum does
+// not depend on the order.
 int middlegamePawnStructure(const PawnFileSummary& pawns) {
     int score = 0;
-    for (int row = 0; row < BOARD_SIZE; ++row) {
-        for (int col = 0; col < BOARD_SIZE; ++col) {
-            if (Board[row][col] == WHITE_PAWN) {
-                const PawnTraits pawn = whitePawnTraits(pawns, row, col);
-                if (pawn.doubled) score -= MG_DOUBLED_PENALTY;
-                if (pawn.straggler) score -= MG_STRAGGLER_PENALTY;
-                if (pawn.passed) {
-                    score += MG_PASSED_BASE + MG_PASSED_PER_ROW * row;
-                    if (pawn.supported) score += MG_PASSED_SUPPORT_BONUS;
-                }
-                if (pawn.backward) score -= MG_BACKWARD_PENALTY;
-            } else if (Board[row][col] == BLACK_PAWN) {
-                const PawnTraits pawn = blackPawnTraits(pawns, row, col);
-                if (pawn.doubled) score += MG_DOUBLED_PENALTY;
-                if (pawn.straggler) score += MG_STRAGGLER_PENALTY;
-                if (pawn.passed) {
-                    score -= MG_BLACK_PASSED_BASE - MG_PASSED_PER_ROW * row;
-                    if (pawn.supported) score -= MG_PASSED_SUPPORT_BONUS;
-                }
-                if (pawn.backward) score += MG_BACKWARD_PENALTY;
-            }
+    forEachSquare(board::pieceBits[WHITE_PAWN], [&](int row, int col) {
+        const PawnTraits pawn = whitePawnTraits(pawns, row, col);
+        if (pawn.doubled) score -= MG_DOUBLED_PENALTY;
+        if (pawn.straggler) score -= MG_STRAGGLER_PENALTY;
+        if (pawn.passed) {
+            score += MG_PASSED_BASE + MG_PASSED_PER_ROW * row;
+            if (pawn.supported) score += MG_PASSED_SUPPORT_BONUS;
         }
-    }
+        if (pawn.backward) score -= MG_BACKWARD_PENALTY;
+    });
+    forEachSquare(board::pieceBits[BLACK_PAWN], [&](int row, int col) {
+        const PawnTraits pawn = blackPawnTraits(pawns, row, col);
+        if (pawn.doubled) score += MG_DOUBLED_PENALTY;
+        if (pawn.straggler) score += MG_STRAGGLER_PENALTY;
+        if (pawn.passed) {
+            score -= MG_BLACK_PASSED_BASE - MG_PASSED_PER_ROW * row;
+            if (pawn.supported) score -= MG_PASSED_SUPPORT_BONUS;
+        }
+        if (pawn.backward) score += MG_BACKWARD_PENALTY;
+    });
     return score;
+}
+
+int endgamePawnTerm(const PawnTraits& pawn) {
+    int term = 0;
+    if (pawn.doubled) term -= EG_DOUBLED_PENALTY;
+    if (pawn.isolated) term -= EG_ISOLATED_PENALTY;
+    if (pawn.passed) term += pawn.supported ? EG_PASSED_BONUS + EG_PASSED_SUPPORT_BONUS : EG_PASSED_BONUS;
+    if (pawn.backward) term -= EG_BACKWARD_PENALTY;
+    return term;
 }
 
 int endgamePawnStructure(const PawnFileSummary& pawns) {
     int score = 0;
-    for (int row = 0; row < BOARD_SIZE; ++row) {
-        for (int col = 0; col < BOARD_SIZE; ++col) {
-            const PieceCode code = Board[row][col];
-            if (code != WHITE_PAWN && code != BLACK_PAWN) continue;
-            const bool white = code == WHITE_PAWN;
-            const PawnTraits pawn = white ? whitePawnTraits(pawns, row, col) : blackPawnTraits(pawns, row, col);
-            int term = 0;
-            if (pawn.doubled) term -= EG_DOUBLED_PENALTY;
-            if (pawn.isolated) term -= EG_ISOLATED_PENALTY;
-            if (pawn.passed) term += pawn.supported ? EG_PASSED_BONUS + EG_PASSED_SUPPORT_BONUS : EG_PASSED_BONUS;
-            if (pawn.backward) term -= EG_BACKWARD_PENALTY;
-            score += white ? term : -term;
-        }
-    }
+    forEachSquare(board::pieceBits[WHITE_PAWN],
+                  [&](int row, int col) { score += endgamePawnTerm(whitePawnTraits(pawns, row, col)); });
+    forEachSquare(board::pieceBits[BLACK_PAWN],
+                  [&](int row, int col) { score -= endgamePawnTerm(blackPawnTraits(pawns, row, col)); });
     return score;
 }
 
@@ -282,15 +290,6 @@ int endgamePawnTerms(PawnCacheEntry& entry) {
 // Material and tables of the board with each phase's tables, kept up to date by the moves.
 using board::middlegameMaterial;
 using board::endgameMaterial;
-
-// Calls visit(row, col) for every set bit, lowest first.
-template <typename Visit>
-inline void forEachSquare(std::uint64_t bits, Visit visit) {
-    for (; bits != 0; bits &= bits - 1) {
-        const int square = std::countr_zero(bits);
-        visit(square / BOARD_SIZE, square % BOARD_SIZE);
-    }
-}
 
 inline bool moreThanOne(std::uint64_t bits) { return (bits & (bits - 1)) != 0; }
 
