@@ -132,6 +132,13 @@ inline void captureOnLine(PieceCode piece, int fromRow, int fromCol, std::uint64
         addScannedMove<White>(piece, fromRow, fromCol, square, mayCostCastling);
 }
 
+template <bool White>
+inline void lineCaptures(PieceCode piece, int row, int col, const std::uint64_t (&lines)[LINE_COUNT],
+                         const int (&steps)[LINE_COUNT][2], std::uint64_t occupied, bool mayCostCastling) {
+    for (int line = 0; line < LINE_COUNT; ++line)
+        captureOnLine<White>(piece, row, col, lines[line] & occupied, rises(steps[line]), mayCostCastling);
+}
+
 template <bool White, bool CapturesOnly>
 inline void scanLine(PieceCode piece, int fromRow, int fromCol, const SquareList& line, int range,
                      bool mayCostCastling) {
@@ -156,9 +163,7 @@ void straightScans(PieceCode piece, int row, int col, int range, std::uint64_t o
     const bool mayCostCastling = piece == S::KING || piece == S::ROOK;
     const int square = row * BOARD_SIZE + col;
     if (CapturesOnly && range == SLIDER_RANGE) {
-        for (int line = 0; line < LINE_COUNT; ++line)
-            captureOnLine<White>(piece, row, col, LINE_MASKS.straight[square][line] & occupied,
-                                 rises(STRAIGHT_STEPS[line]), mayCostCastling);
+        lineCaptures<White>(piece, row, col, LINE_MASKS.straight[square], STRAIGHT_STEPS, occupied, mayCostCastling);
         return;
     }
     for (const SquareList& line : LINES.straight[square])
@@ -171,9 +176,7 @@ void diagonalScans(PieceCode piece, int row, int col, int range, std::uint64_t o
     const bool mayCostCastling = piece == S::KING;
     const int square = row * BOARD_SIZE + col;
     if (CapturesOnly && range == SLIDER_RANGE) {
-        for (int line = 0; line < LINE_COUNT; ++line)
-            captureOnLine<White>(piece, row, col, LINE_MASKS.diagonal[square][line] & occupied,
-                                 rises(DIAGONAL_STEPS[line]), mayCostCastling);
+        lineCaptures<White>(piece, row, col, LINE_MASKS.diagonal[square], DIAGONAL_STEPS, occupied, mayCostCastling);
         return;
     }
     for (const SquareList& line : LINES.diagonal[square])
