@@ -187,10 +187,10 @@ TEST(Transposition, ProbeAndStoreRules) {
 // edges, the last slot, keys far past the table size), and keys, values and moves stay readable.
 TEST(Transposition, NewGameClearsEveryStoredSlot) {
     freshEngine();
-    // The slot that straddles the end of the first block, and the one after it.
-    constexpr HashKey STRADDLING = search::TT_CLEAR_BLOCK_BYTES / sizeof(search::TranspositionEntry);
+    // The last slot of the first block and the first of the second.
+    constexpr HashKey EDGE = search::TT_CLEAR_BLOCK_BYTES / sizeof(search::TranspositionEntry);
     constexpr HashKey SIZE = search::TT_SIZE;
-    std::vector<HashKey> keys = {0, STRADDLING, STRADDLING + 1, 1000 * STRADDLING + 5, SIZE - 1, 3 * SIZE + 12345};
+    std::vector<HashKey> keys = {0, EDGE - 1, EDGE, 1000 * EDGE + 5, SIZE - 1, 3 * SIZE + 12345};
     // And slots all over the table, distinct, so that every stored one can be looked at again.
     std::mt19937_64 random(20261208);
     std::set<HashKey> slots;

@@ -31,7 +31,7 @@ int& historyOf(const Move& move) { return HistoryTable[move.fromRow][move.fromCo
 
 void scoreMoves() {
     const int ply = movegen::searchPly;
-    const Move tableMove = transpositionSlot().move;
+    const Move tableMove = unpackMove(transpositionSlot().move);
     const KillerSlots& killers = KillerTable[ply];
     Move* list = movegen::MoveList[ply];
     const int count = movegen::moveCount[ply];

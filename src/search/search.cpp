@@ -29,11 +29,8 @@ using board::currentKey;
 using board::sideToMove;
 using movegen::searchPly;
 
-inline void prefetchSlotOf(HashKey key) {
-    const char* slot = reinterpret_cast<const char*>(&slotOf(key));
-    __builtin_prefetch(slot);
-    __builtin_prefetch(slot + sizeof(TranspositionEntry) - 1);
-}
+// A slot never straddles a cache line: one prefetch brings all of it.
+inline void prefetchSlotOf(HashKey key) { __builtin_prefetch(&slotOf(key)); }
 
 // The child's first table probe is almost always a cache miss: ask for its slot as soon as
 // the key is known, so the load overlaps the legality test and the child's first steps.

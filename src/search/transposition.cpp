@@ -13,7 +13,7 @@
 
 namespace search {
 
-alignas(TT_CLEAR_BLOCK_BYTES) TranspositionEntry TranspositionTable[TT_SIZE];
+alignas(TT_ALIGNMENT) TranspositionEntry TranspositionTable[TT_SIZE];
 bool WrittenBlocks[TT_CLEAR_BLOCKS];
 
 namespace {
@@ -34,12 +34,12 @@ std::size_t firstSlotOfBlock(std::size_t block) {
     return slot < TT_SIZE ? slot : TT_SIZE;
 }
 
-// Every probe lands on a random slot of 96 MB: with 4 KiB pages nearly each one also misses the
+// Every probe lands on a random slot of 32 MB: with 4 KiB pages nearly each one also misses the
 // address translation cache. Asking for 2 MiB pages on the whole 2 MiB pieces of the table
 // removes most of those walks. Only advice: nothing is touched, and the kernel may decline.
 void adviseLargePages() {
 #if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t LARGE_PAGE_BYTES = std::uintptr_t{2} << 20;
+    constexpr std::uintptr_t LARGE_PAGE_BYTES = TT_ALIGNMENT;
     const auto start = reinterpret_cast<std::uintptr_t>(TranspositionTable);
     const std::uintptr_t first = (start + LARGE_PAGE_BYTES - 1) & ~(LARGE_PAGE_BYTES - 1);
     const std::uintptr_t last = (start + sizeof(TranspositionTable)) & ~(LARGE_PAGE_BYTES - 1);
@@ -68,7 +68,7 @@ void clearTranspositionTable() {
 int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut) {
     const TranspositionEntry& entry = transpositionSlot();
     if (entry.key != board::currentKey || entry.depth < depth) return NO_HASH_VALUE;
-    moveOut = entry.move;
+    moveOut = unpackMove(entry.move);
     if (entry.bound == BOUND_EXACT) return entry.value;
     if (entry.bound == BOUND_UPPER && entry.value <= alpha) return alpha;
     if (entry.bound == BOUND_LOWER && entry.value >= beta) return beta;
@@ -82,7 +82,7 @@ void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move 
     entry.value = value;
     entry.bound = bound;
     entry.depth = depth;
-    entry.move = move;
+    entry.move = packMove(move);
     WrittenBlocks[blockOfDepth(entry)] = true;
 }
 

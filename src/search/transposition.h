@@ -14,18 +14,51 @@ constexpr std::uint8_t BOUND_LOWER = 2;
 constexpr int TT_SIZE = 2000000;
 constexpr int NO_HASH_VALUE = -3000000;
 
+// A stored move keeps what the engine ever reads of a table move: its squares and its
+// promotion (ordering, the line and the printed moves compare or replay only those).
+// Packed into 16 bits, a slot fits four to a cache line and the table in 32 MB.
+using PackedMove = std::uint16_t;
+constexpr int PACKED_SQUARE_BITS = 6;
+constexpr int PACKED_TO_SHIFT = PACKED_SQUARE_BITS;
+constexpr int PACKED_PROMOTION_SHIFT = 2 * PACKED_SQUARE_BITS;
+constexpr PackedMove PACKED_SQUARE_MASK = (1 << PACKED_SQUARE_BITS) - 1;
+static_assert(PIECE_CODE_COUNT <= (1 << (16 - PACKED_PROMOTION_SHIFT)), "a promotion code fits the top bits");
+
+constexpr PackedMove packMove(const Move& move) {
+    const int from = move.fromRow * BOARD_SIZE + move.fromCol;
+    const int to = move.toRow * BOARD_SIZE + move.toCol;
+    return static_cast<PackedMove>(from | to << PACKED_TO_SHIFT | move.promotion << PACKED_PROMOTION_SHIFT);
+}
+
+// The move's squares and promotion; every other field as in Move{}, so a never-written
+// slot reads as the zero move it always was.
+constexpr Move unpackMove(PackedMove packed) {
+    const int from = packed & PACKED_SQUARE_MASK;
+    const int to = packed >> PACKED_TO_SHIFT & PACKED_SQUARE_MASK;
+    Move move{};
+    move.fromRow = static_cast<std::int16_t>(from / BOARD_SIZE);
+    move.fromCol = static_cast<std::int16_t>(from % BOARD_SIZE);
+    move.toRow = static_cast<std::int16_t>(to / BOARD_SIZE);
+    move.toCol = static_cast<std::int16_t>(to % BOARD_SIZE);
+    move.promotion = packed >> PACKED_PROMOTION_SHIFT;
+    return move;
+}
+
 struct TranspositionEntry {
     HashKey key;
+    std::int32_t value;
     std::uint8_t bound;
     std::uint8_t depth;  // 0: empty
-    std::int32_t value;
-    Move move;
+    PackedMove move;
 };
-static_assert(sizeof(TranspositionEntry) == 48, "a slot is 48 bytes");
+static_assert(sizeof(TranspositionEntry) == 16, "a slot is 16 bytes: four to a cache line");
 
-// The table starts on a page, so that its blocks below are the memory's own pages.
+// The table starts on a 2 MiB boundary: its blocks below are the memory's own pages, and
+// all of it can lie in large pages.
 constexpr std::size_t TT_CLEAR_BLOCK_BYTES = 4096;
-alignas(TT_CLEAR_BLOCK_BYTES) extern TranspositionEntry TranspositionTable[TT_SIZE];
+constexpr std::size_t TT_ALIGNMENT = std::size_t{2} << 20;
+static_assert(TT_ALIGNMENT % TT_CLEAR_BLOCK_BYTES == 0);
+alignas(TT_ALIGNMENT) extern TranspositionEntry TranspositionTable[TT_SIZE];
 
 // The table in blocks of one page (of most machines); a block holds the depth bytes of
 // the slots whose depth lies in it.
