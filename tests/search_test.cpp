@@ -183,6 +183,32 @@ TEST(Transposition, ProbeAndStoreRules) {
     EXPECT_EQ(search::probeTransposition(1, -10, 10, out), search::NO_HASH_VALUE) << "cleared by a new game";
 }
 
+// The table keeps a move's squares and promotion, for every square pair and promotion code;
+// a slot never written reads as the zero move.
+TEST(Transposition, StoredMovesKeepSquaresAndPromotion) {
+    freshEngine();
+    clearAsNewProcess();
+    Move out = moveOf(7, 7, 7, 7);
+    board::currentKey = 0;
+    EXPECT_EQ(search::probeTransposition(0, -10, 10, out), 0);
+    EXPECT_TRUE(sameMove(out, Move{}));
+    constexpr PieceCode PROMOTIONS[] = {EMPTY,       WHITE_QUEEN, WHITE_ROOK,  WHITE_BISHOP, WHITE_KNIGHT,
+                                        BLACK_QUEEN, BLACK_ROOK,  BLACK_BISHOP, BLACK_KNIGHT};
+    HashKey key = 1;
+    for (int from = 0; from < BOARD_SIZE * BOARD_SIZE; ++from)
+        for (int to = 0; to < BOARD_SIZE * BOARD_SIZE; ++to)
+            for (const PieceCode promotion : PROMOTIONS) {
+                Move move = moveOf(from / BOARD_SIZE, from % BOARD_SIZE, to / BOARD_SIZE, to % BOARD_SIZE);
+                move.promotion = promotion;
+                board::currentKey = key++;
+                search::storeTransposition(1, 0, search::BOUND_EXACT, move);
+                ASSERT_EQ(search::probeTransposition(1, -10, 10, out), 0);
+                ASSERT_TRUE(sameMove(out, move)) << from << " " << to << " " << promotion;
+            }
+    clearAsNewProcess();
+    freshEngine();
+}
+
 // A new game acts as if every slot's depth were set to 0, wherever the slot lies (block
 // edges, the last slot, keys far past the table size), and keys, values and moves stay readable.
 TEST(Transposition, NewGameClearsEveryStoredSlot) {
