@@ -53,6 +53,16 @@ inline HashKey guessKeyAfter(HashKey key, const Move& move) {
     return key ^ board::sideKeys[WHITE] ^ board::sideKeys[BLACK];
 }
 
+inline bool isQuiet(const Move& move) { return move.captured == EMPTY && move.promotion == EMPTY; }
+
+// Whether this ply's list holds a capture or a promotion from index first to before end.
+bool loudMoveIn(int first, int end) {
+    const Move* list = movegen::MoveList[searchPly];
+    for (int index = first; index < end; ++index)
+        if (!isQuiet(list[index])) return true;
+    return false;
+}
+
 bool sideToMoveInCheck() { return board::isKingAttacked(board::opponentOf(sideToMove)); }
 
 // A pass: only the side changes; en-passant files, gamePly and the history stay.
@@ -158,9 +168,13 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
         }
 
         // Step 9. Frontier futility: a quiet move cannot lift a hopeless node.
-        if (extension == 0 && legalFound && depth == 1 && move.captured == EMPTY && move.promotion == EMPTY &&
-            eval::quickEvaluate() + FUTILITY_MARGIN < alpha)
+        if (extension == 0 && legalFound && depth == 1 && isQuiet(move) &&
+            eval::quickEvaluate() + FUTILITY_MARGIN < alpha) {
+            // Every later quiet move fails the same test, as nothing it reads changes while moves are
+            // only skipped: once no capture or promotion is left, the rest of the loop would skip them all.
+            if (!loudMoveIn(index + 1, count)) break;
             continue;
+        }
 
         const HashKey savedKey = currentKey;
         board::makeMove(move);
