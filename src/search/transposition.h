@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 
 #include "types.h"
 
@@ -22,7 +23,8 @@ constexpr int PACKED_SQUARE_BITS = 6;
 constexpr int PACKED_TO_SHIFT = PACKED_SQUARE_BITS;
 constexpr int PACKED_PROMOTION_SHIFT = 2 * PACKED_SQUARE_BITS;
 constexpr PackedMove PACKED_SQUARE_MASK = (1 << PACKED_SQUARE_BITS) - 1;
-static_assert(PIECE_CODE_COUNT <= (1 << (16 - PACKED_PROMOTION_SHIFT)), "a promotion code fits the top bits");
+static_assert(PIECE_CODE_COUNT <= (1 << (std::numeric_limits<PackedMove>::digits - PACKED_PROMOTION_SHIFT)),
+              "a promotion code fits the top bits");
 
 constexpr PackedMove packMove(const Move& move) {
     const int from = move.fromRow * BOARD_SIZE + move.fromCol;
