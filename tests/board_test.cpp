@@ -392,25 +392,45 @@ std::string recordText(const Move& move) {
 TEST(Generate, CapturesAreTheFullListsCapturesWithTheirScores) {
     freshEngine();
     auto capturesOf = [](bool onlyCaptures) {
-        movegen::moveCount[0] = 0;
+        const int ply = movegen::searchPly;
+        movegen::moveCount[ply] = 0;
         if (onlyCaptures)
             movegen::generateCaptures();
         else
             movegen::generateMoves();
         std::vector<Move> moves;
-        for (int index = 0; index < movegen::moveCount[0]; ++index) {
-            const Move& move = movegen::MoveList[0][index];
+        for (int index = 0; index < movegen::moveCount[ply]; ++index) {
+            const Move& move = movegen::MoveList[ply][index];
             if (onlyCaptures || move.captured != EMPTY || move.enPassant) moves.push_back(move);
         }
         return moves;
     };
+    // Each suite position and every position two moves from it: pawns on the edges, en-passant
+    // rows, promotions by capture, knights and kings with and without an enemy in reach.
+    std::function<void(int, const char*)> compareFrom = [&](int plies, const char* line) {
+        const std::vector<Move> full = capturesOf(false), captures = capturesOf(true);
+        ASSERT_EQ(full.size(), captures.size()) << line << " at ply " << movegen::searchPly;
+        for (std::size_t index = 0; index < full.size(); ++index)
+            ASSERT_EQ(recordText(full[index]), recordText(captures[index])) << line;
+        if (plies == 0) return;
+        const int ply = movegen::searchPly;
+        movegen::moveCount[ply] = 0;
+        movegen::generateMoves();
+        for (int index = 0; index < movegen::moveCount[ply]; ++index) {
+            Move move = movegen::MoveList[ply][index];
+            const HashKey key = board::currentKey;
+            board::makeMove(move);
+            ++movegen::searchPly;
+            compareFrom(plies - 1, line);
+            --movegen::searchPly;
+            board::unmakeMove(move);
+            board::currentKey = key;
+        }
+    };
     for (const char* line : PERFT_SUITE) {
         const std::string text = line;
         setPosition(text.substr(0, text.find(';')));
-        const std::vector<Move> full = capturesOf(false), captures = capturesOf(true);
-        ASSERT_EQ(full.size(), captures.size()) << line;
-        for (std::size_t index = 0; index < full.size(); ++index)
-            EXPECT_EQ(recordText(full[index]), recordText(captures[index])) << line;
+        compareFrom(2, line);
     }
     auto scoreOf = [](const char* fen, const char* move) {
         setPosition(fen);

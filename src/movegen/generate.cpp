@@ -91,6 +91,8 @@ constexpr GeneratorLines LINES = buildGeneratorLines();
 struct LineMasks {
     std::uint64_t straight[SQUARE_COUNT][LINE_COUNT];
     std::uint64_t diagonal[SQUARE_COUNT][LINE_COUNT];
+    std::uint64_t knight[SQUARE_COUNT];
+    std::uint64_t king[SQUARE_COUNT];
 };
 
 constexpr std::uint64_t maskOf(const SquareList& line) {
@@ -105,7 +107,10 @@ constexpr LineMasks buildLineMasks() {
         for (int line = 0; line < LINE_COUNT; ++line) {
             masks.straight[square][line] = maskOf(LINES.straight[square][line]);
             masks.diagonal[square][line] = maskOf(LINES.diagonal[square][line]);
+            masks.king[square] |= maskOf(walk(square, STRAIGHT_STEPS[line][0], STRAIGHT_STEPS[line][1], KING_RANGE)) |
+                                  maskOf(walk(square, DIAGONAL_STEPS[line][0], DIAGONAL_STEPS[line][1], KING_RANGE));
         }
+        masks.knight[square] = maskOf(LINES.knight[square]);
     }
     return masks;
 }
@@ -260,14 +265,44 @@ void pawnMoves(int row, int col) {
     }
 }
 
+constexpr std::uint64_t FILE_A_SQUARES = 0x0101010101010101ULL;
+constexpr std::uint64_t FILE_H_SQUARES = FILE_A_SQUARES << LAST_COL;
+constexpr std::uint64_t ROW_SQUARES = (std::uint64_t{1} << BOARD_SIZE) - 1;
+
+// The side's pieces that can have a capture: every slider, but a knight, king or pawn only with an
+// enemy piece in its reach (a pawn also on its en-passant row while a file is open). The others
+// would add nothing to the list, so leaving them out of the scan keeps the list as it was.
+template <bool White>
+std::uint64_t piecesThatMayCapture(std::uint64_t occupied) {
+    using S = Side<White>;
+    const std::uint64_t* bits = board::pieceBits;
+    const std::uint64_t own = bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] |
+                              bits[S::KING] | bits[S::PAWN];
+    const std::uint64_t enemy = occupied & ~own;
+    const std::uint64_t pawns = bits[S::PAWN];
+    // A pawn captures one row ahead, one column to each side (never across the board's edge).
+    constexpr int RIGHT = White ? BOARD_SIZE + 1 : -(BOARD_SIZE - 1);
+    constexpr int LEFT = White ? BOARD_SIZE - 1 : -(BOARD_SIZE + 1);
+    const auto towards = [](std::uint64_t targets, int shift) { return shift > 0 ? targets >> shift : targets << -shift; };
+    std::uint64_t may = bits[S::ROOK] | bits[S::BISHOP] | bits[S::QUEEN] |
+                        (pawns & ~FILE_H_SQUARES & towards(enemy, RIGHT)) | (pawns & ~FILE_A_SQUARES & towards(enemy, LEFT));
+    if (S::opponentEpFile() != NO_EP_FILE) may |= pawns & (ROW_SQUARES << (S::EN_PASSANT_FROM_ROW * BOARD_SIZE));
+    for (std::uint64_t knights = bits[S::KNIGHT]; knights != 0; knights &= knights - 1)
+        if ((LINE_MASKS.knight[std::countr_zero(knights)] & enemy) != 0) may |= knights & (~knights + 1);
+    for (std::uint64_t kings = bits[S::KING]; kings != 0; kings &= kings - 1)
+        if ((LINE_MASKS.king[std::countr_zero(kings)] & enemy) != 0) may |= kings & (~kings + 1);
+    return may;
+}
+
 template <bool White, bool CapturesOnly>
 void generate() {
     using S = Side<White>;
     const std::uint64_t* bits = board::pieceBits;
-    // Rising bits visit the side's pieces in the order of a square scan, row by row.
-    std::uint64_t own = bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] | bits[S::KING] |
-                        bits[S::PAWN];
     const std::uint64_t occupied = CapturesOnly ? board::occupiedSquares() : 0;
+    // Rising bits visit the side's pieces in the order of a square scan, row by row.
+    std::uint64_t own = CapturesOnly ? piecesThatMayCapture<White>(occupied)
+                                     : bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] |
+                                           bits[S::KING] | bits[S::PAWN];
     for (; own != 0; own &= own - 1) {
         const int square = std::countr_zero(own);
         const int row = square / BOARD_SIZE;
