@@ -267,7 +267,14 @@ void pawnMoves(int row, int col) {
 
 constexpr std::uint64_t FILE_A_SQUARES = 0x0101010101010101ULL;
 constexpr std::uint64_t FILE_H_SQUARES = FILE_A_SQUARES << LAST_COL;
-constexpr std::uint64_t ROW_SQUARES = (std::uint64_t{1} << BOARD_SIZE) - 1;
+constexpr std::uint64_t FIRST_ROW_SQUARES = (std::uint64_t{1} << BOARD_SIZE) - 1;
+
+template <bool White>
+inline std::uint64_t ownPieces() {
+    using S = Side<White>;
+    const std::uint64_t* bits = board::pieceBits;
+    return bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] | bits[S::KING] | bits[S::PAWN];
+}
 
 // The side's pieces that can have a capture: every slider, but a knight, king or pawn only with an
 // enemy piece in its reach (a pawn also on its en-passant row while a file is open). The others
@@ -276,9 +283,7 @@ template <bool White>
 std::uint64_t piecesThatMayCapture(std::uint64_t occupied) {
     using S = Side<White>;
     const std::uint64_t* bits = board::pieceBits;
-    const std::uint64_t own = bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] |
-                              bits[S::KING] | bits[S::PAWN];
-    const std::uint64_t enemy = occupied & ~own;
+    const std::uint64_t enemy = occupied & ~ownPieces<White>();
     const std::uint64_t pawns = bits[S::PAWN];
     // A pawn captures one row ahead, one column to each side (never across the board's edge).
     constexpr int RIGHT = White ? BOARD_SIZE + 1 : -(BOARD_SIZE - 1);
@@ -286,7 +291,7 @@ std::uint64_t piecesThatMayCapture(std::uint64_t occupied) {
     const auto towards = [](std::uint64_t targets, int shift) { return shift > 0 ? targets >> shift : targets << -shift; };
     std::uint64_t may = bits[S::ROOK] | bits[S::BISHOP] | bits[S::QUEEN] |
                         (pawns & ~FILE_H_SQUARES & towards(enemy, RIGHT)) | (pawns & ~FILE_A_SQUARES & towards(enemy, LEFT));
-    if (S::opponentEpFile() != NO_EP_FILE) may |= pawns & (ROW_SQUARES << (S::EN_PASSANT_FROM_ROW * BOARD_SIZE));
+    if (S::opponentEpFile() != NO_EP_FILE) may |= pawns & (FIRST_ROW_SQUARES << (S::EN_PASSANT_FROM_ROW * BOARD_SIZE));
     for (std::uint64_t knights = bits[S::KNIGHT]; knights != 0; knights &= knights - 1)
         if ((LINE_MASKS.knight[std::countr_zero(knights)] & enemy) != 0) may |= knights & (~knights + 1);
     for (std::uint64_t kings = bits[S::KING]; kings != 0; kings &= kings - 1)
@@ -297,12 +302,9 @@ std::uint64_t piecesThatMayCapture(std::uint64_t occupied) {
 template <bool White, bool CapturesOnly>
 void generate() {
     using S = Side<White>;
-    const std::uint64_t* bits = board::pieceBits;
     const std::uint64_t occupied = CapturesOnly ? board::occupiedSquares() : 0;
     // Rising bits visit the side's pieces in the order of a square scan, row by row.
-    std::uint64_t own = CapturesOnly ? piecesThatMayCapture<White>(occupied)
-                                     : bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] |
-                                           bits[S::KING] | bits[S::PAWN];
+    std::uint64_t own = CapturesOnly ? piecesThatMayCapture<White>(occupied) : ownPieces<White>();
     for (; own != 0; own &= own - 1) {
         const int square = std::countr_zero(own);
         const int row = square / BOARD_SIZE;
