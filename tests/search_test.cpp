@@ -46,7 +46,7 @@ Move moveOf(int fromRow, int fromCol, int toRow, int toCol) {
 // slot's move without its key: zero both so a search runs as in a new process.
 void clearAsNewProcess() {
     std::memset(search::KillerTable, 0, sizeof search::KillerTable);
-    std::memset(search::TranspositionTable, 0, sizeof search::TranspositionTable);
+    std::memset(search::TranspositionTable, 0, search::transpositionSlots * sizeof(search::TranspositionEntry));
 }
 
 search::IterationResult searchTo(int depth) {
@@ -410,7 +410,7 @@ TEST(PvTable, RowAsSearchedLineCutWhenPrinted) {
 }
 
 TEST(TimeControl, BudgetArithmetic) {
-    frontend::xboardMode = true;
+    search::protocolClock = true;
     search::timeReceived = true;
     const int clocks[][2] = {{300, 100}, {29, 9}, {5, 1}, {0, 0}};
     for (const auto& clock : clocks) {
@@ -434,7 +434,7 @@ TEST(TimeControl, BudgetArithmetic) {
         search::level = setting.level;
         EXPECT_EQ(search::computeTimeBudget(), setting.budget) << setting.moveTime << " " << setting.level.moves;
     }
-    frontend::xboardMode = false;
+    search::protocolClock = false;
     search::moveTimeMs = 1500;
     EXPECT_EQ(search::computeTimeBudget(), 1500);
     search::moveTimeMs = 0;

@@ -45,26 +45,30 @@ bool isMoveText(const std::string& text) {
            square(0) && square(2);
 }
 
-// "info depth D score cp|mate S nodes N time T nps X pv ...", nothing else.
+// "info depth D seldepth S [multipv K] score cp|mate S nodes N time T nps X hashfull H [pv ...]",
+// nothing else; "pv" is never bare.
 std::optional<Info> parseInfo(const std::string& line) {
     std::istringstream words(line);
     std::vector<std::string> word;
     for (std::string next; words >> next;) word.push_back(next);
-    const char* const labels[] = {"info", "depth", nullptr, "score", nullptr, nullptr, "nodes",
-                                  nullptr, "time", nullptr, "nps", nullptr, "pv"};
+    if (word.size() > 5 && word[4] == "multipv") word.erase(word.begin() + 4, word.begin() + 6);
+    const char* const labels[] = {"info", "depth", nullptr, "seldepth", nullptr, "score", nullptr, nullptr, "nodes",
+                                  nullptr, "time", nullptr, "nps", nullptr, "hashfull", nullptr};
     constexpr std::size_t FIXED = std::size(labels);
-    if (word.size() < FIXED) return std::nullopt;
+    if (word.size() < FIXED || word.size() == FIXED + 1) return std::nullopt;
     for (std::size_t at = 0; at < FIXED; ++at)
         if (labels[at] != nullptr && word[at] != labels[at]) return std::nullopt;
-    if ((word[4] != "cp" && word[4] != "mate") || !isNumber(word[5], true)) return std::nullopt;
-    for (const std::size_t at : {2, 7, 9, 11})
+    if ((word[6] != "cp" && word[6] != "mate") || !isNumber(word[7], true)) return std::nullopt;
+    for (const std::size_t at : {2, 4, 9, 11, 13, 15})
         if (!isNumber(word[at], false)) return std::nullopt;
+    if (word.size() > FIXED && word[FIXED] != "pv") return std::nullopt;
+    if (std::stoi(word[4]) < std::stoi(word[2]) || std::stoi(word[15]) > 1000) return std::nullopt;
     Info info;
     info.depth = std::stoi(word[2]);
-    info.mate = word[4] == "mate";
-    info.score = std::stoll(word[5]);
-    info.nodes = std::stoll(word[7]);
-    info.pv.assign(word.begin() + FIXED, word.end());
+    info.mate = word[6] == "mate";
+    info.score = std::stoll(word[7]);
+    info.nodes = std::stoll(word[9]);
+    if (word.size() > FIXED) info.pv.assign(word.begin() + FIXED + 1, word.end());
     if (!std::all_of(info.pv.begin(), info.pv.end(), isMoveText)) return std::nullopt;
     return info;
 }
@@ -298,7 +302,8 @@ TEST(Uci, InfiniteAndPonderAnswerOnlyWhenReleased) {
         uci.send(std::string("position startpos moves ") + test.moves);
         uci.send(test.go);
         const std::string before = noBestmoveWithin(600ms);
-        EXPECT_EQ(before.find("info depth") != std::string::npos, !test.fromBook) << before;
+        // A book move is reported as a line too.
+        EXPECT_NE(before.find("info depth"), std::string::npos) << before;
         uci.send("isready");
         EXPECT_TRUE(uci.process().readUntil([](const std::string& line) { return line == "readyok"; }, nullptr, 10s));
         noBestmoveWithin(300ms);
@@ -469,13 +474,18 @@ TEST(Uci, NodeAndMoveLimits) {
     expectLegalBest(uci.go("go movetime 200", game), game, "movetime");
 }
 
-// With the book, the start position is answered from it without a search; with the
-// option off, also after "ucinewgame", the engine searches.
+// With the book, the start position is answered from it without a search, in one line that
+// names the move; with the option off, also after "ucinewgame", the engine searches.
 TEST(Uci, OwnBookOptionHoldsAcrossNewGames) {
     Uci uci(true);
     RulesGame game;
     uci.send("position startpos");
-    EXPECT_TRUE(uci.go("go depth 3", game).infos.empty()) << "a book move needs no search";
+    const Answer fromBook = uci.go("go depth 3", game);
+    ASSERT_EQ(fromBook.infos.size(), 1u) << "a book move needs no search";
+    EXPECT_EQ(fromBook.infos[0].nodes, 0);
+    ASSERT_EQ(fromBook.infos[0].pv.size(), 1u);
+    EXPECT_EQ(fromBook.infos[0].pv[0], fromBook.bestmove);
+    EXPECT_EQ(fromBook.strings, std::vector<std::string>{"info string book move"});
     uci.send("setoption name OwnBook value false");
     uci.send("ucinewgame");
     uci.send("position startpos");

@@ -14,6 +14,7 @@
 #include "frontend/input.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
+#include "frontend/reports.h"
 #include "frontend/words.h"
 #include "search/pv.h"
 #include "search/search.h"
@@ -195,6 +196,8 @@ bool isIgnored(const char* command) {
 
 void enterProtocolMode() {
     xboardMode = true;
+    search::protocolClock = true;
+    installXboardReports();
     setProtocolOutput(true);
     search::inputInterrupts = protocolInterrupts;
     std::signal(SIGINT, SIG_IGN);
