@@ -27,6 +27,7 @@ struct Info {
     bool mate = false;
     long long score = 0;
     long long nodes = 0;
+    int multiPv = 1;
     std::vector<std::string> pv;
 };
 
@@ -51,7 +52,12 @@ std::optional<Info> parseInfo(const std::string& line) {
     std::istringstream words(line);
     std::vector<std::string> word;
     for (std::string next; words >> next;) word.push_back(next);
-    if (word.size() > 5 && word[4] == "multipv") word.erase(word.begin() + 4, word.begin() + 6);
+    int multiPv = 1;
+    if (word.size() > 6 && word[5] == "multipv") {
+        if (!isNumber(word[6], false)) return std::nullopt;
+        multiPv = std::stoi(word[6]);
+        word.erase(word.begin() + 5, word.begin() + 7);
+    }
     const char* const labels[] = {"info", "depth", nullptr, "seldepth", nullptr, "score", nullptr, nullptr, "nodes",
                                   nullptr, "time", nullptr, "nps", nullptr, "hashfull", nullptr};
     constexpr std::size_t FIXED = std::size(labels);
@@ -64,6 +70,7 @@ std::optional<Info> parseInfo(const std::string& line) {
     if (word.size() > FIXED && word[FIXED] != "pv") return std::nullopt;
     if (std::stoi(word[4]) < std::stoi(word[2]) || std::stoi(word[15]) > 1000) return std::nullopt;
     Info info;
+    info.multiPv = multiPv;
     info.depth = std::stoi(word[2]);
     info.mate = word[6] == "mate";
     info.score = std::stoll(word[7]);
@@ -119,6 +126,11 @@ public:
                 std::string label;
                 words >> result.bestmove >> label >> result.ponder;
                 EXPECT_TRUE(label.empty() || (label == "ponder" && !result.ponder.empty())) << *line;
+                // The last best line begins with the move played.
+                const auto best = std::find_if(result.infos.rbegin(), result.infos.rend(),
+                                               [](const Info& info) { return info.multiPv == 1; });
+                if (result.bestmove != "0000" && best != result.infos.rend())
+                    EXPECT_TRUE(!best->pv.empty() && best->pv.front() == result.bestmove) << *line;
                 return result;
             }
             if (line->rfind("info string ", 0) == 0) {
@@ -138,9 +150,12 @@ public:
             result.infos.push_back(*info);
         }
     }
+    // A whole answer: a played move comes with at least one scored line.
     Answer go(const std::string& command, const RulesGame& game) {
         send(command);
-        return answer(game);
+        Answer result = answer(game);
+        if (result.bestmove != "0000") EXPECT_FALSE(result.infos.empty()) << command << ": no info line";
+        return result;
     }
 
     std::vector<std::string> handshake;
@@ -472,6 +487,64 @@ TEST(Uci, NodeAndMoveLimits) {
     expectLegalBest(answer, game, "nodes");
     for (const Info& info : answer.infos) EXPECT_LE(info.nodes, 3000);
     expectLegalBest(uci.go("go movetime 200", game), game, "movetime");
+}
+
+// The table size, line count and root restriction: refused values are said and change
+// nothing; several lines come best first; searchmoves keeps the root to its legal moves.
+TEST(Uci, OptionsLinesAndSearchMoves) {
+    Uci uci;
+    for (const char* option : {"option name Hash type spin default 32 min 1 max 65536", "option name Clear Hash type button",
+                               "option name MultiPV type spin default 1 min 1 max 256"})
+        EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), option), uci.handshake.end()) << option;
+    const char* const refused[] = {
+        "setoption name Hash value 0",          "setoption name Hash value lots", "setoption name MultiPV value 257",
+        "setoption name MultiPV value",         "setoption name OwnBook value maybe", "setoption name Threads value 4",
+        "setoption name",                       "setoption value 3",
+    };
+    for (const char* line : refused) {
+        uci.send(line);
+        uci.send("isready");
+        std::string passed;
+        ASSERT_TRUE(uci.process().readUntil([](const std::string& text) { return text == "readyok"; }, &passed)) << line;
+        EXPECT_EQ(passed.rfind("info string ", 0), 0u) << line << ": " << passed;
+    }
+    uci.send("setoption name OwnBook value false");
+    uci.send("setoption name Hash value 1");
+    uci.send("setoption name Clear Hash");
+    uci.send("position startpos moves e2e4 e7e5");
+    RulesGame game;
+    game.play("e2e4");
+    game.play("e7e5");
+    const Answer single = uci.go("go depth 3", game);
+    ASSERT_EQ(single.infos.size(), 3u) << "one line a depth: the refused MultiPV changed nothing";
+
+    uci.send("setoption name multipv value 3");
+    const Answer three = uci.go("go depth 3", game);
+    ASSERT_EQ(three.infos.size(), 9u);
+    for (std::size_t depth = 0; depth < 3; ++depth) {
+        std::set<std::string> moves;
+        for (std::size_t rank = 0; rank < 3; ++rank) {
+            const Info& info = three.infos[depth * 3 + rank];
+            EXPECT_EQ(info.multiPv, static_cast<int>(rank) + 1);
+            ASSERT_FALSE(info.pv.empty());
+            EXPECT_TRUE(game.isLegal(info.pv.front()));
+            moves.insert(info.pv.front());
+            if (rank > 0) EXPECT_LE(info.score, three.infos[depth * 3 + rank - 1].score);
+        }
+        EXPECT_EQ(moves.size(), 3u);
+    }
+
+    const std::set<std::string> listed = {"a2a3", "h2h3"};
+    for (const char* lines : {"1", "2"}) {
+        uci.send(std::string("setoption name MultiPV value ") + lines);
+        const Answer restricted = uci.go("go depth 3 searchmoves a2a3 e2e5 h2h3 junk", game);
+        EXPECT_EQ(restricted.infos.size(), 3u * std::stoul(lines));
+        for (const Info& info : restricted.infos) EXPECT_EQ(listed.count(info.pv.at(0)), 1u) << info.pv.at(0);
+        EXPECT_EQ(listed.count(restricted.bestmove), 1u) << restricted.bestmove;
+    }
+    // No legal move named: as if the list were absent.
+    uci.send("setoption name MultiPV value 1");
+    expectLegalBest(uci.go("go depth 2 searchmoves e2e5 a1a1", game), game, "no legal searchmoves");
 }
 
 // With the book, the start position is answered from it without a search, in one line that
