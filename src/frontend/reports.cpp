@@ -26,26 +26,28 @@ void movePlayed(const Move& move) {
 
 void gameTooLong() { printError("game too long", "move"); }
 
+// What a think says in both the console and the xboard protocol.
+search::Reports playingReports() {
+    search::Reports playing;
+    playing.line = printLine;
+    playing.movePlayed = movePlayed;
+    playing.drawByRepetition = printDrawByRepetition;
+    playing.gameTooLong = gameTooLong;
+    return playing;
+}
+
 }  // namespace
 
 void installConsoleReports() {
-    search::Reports console;
-    console.line = printLine;
+    search::Reports console = playingReports();
     console.outcome = consoleOutcome;
-    console.movePlayed = movePlayed;
-    console.drawByRepetition = printDrawByRepetition;
-    console.gameTooLong = gameTooLong;
     search::reports = console;
 }
 
 void installXboardReports() {
-    search::Reports xboard;
-    xboard.line = printLine;
+    search::Reports xboard = playingReports();
     xboard.resign = printResign;
     xboard.repetitionResult = printRepetitionResult;
-    xboard.movePlayed = movePlayed;
-    xboard.drawByRepetition = printDrawByRepetition;
-    xboard.gameTooLong = gameTooLong;
     xboard.thinkDone = flushOutput;
     search::reports = xboard;
 }
