@@ -383,22 +383,6 @@ void reportBookMove(const Move& move) {
     printUciLine("info string book move");
 }
 
-// The first legal move the root may play: what is played when no root move was searched.
-bool firstSearchableMove(Move& move) {
-    const int ply = movegen::searchPly;
-    movegen::moveCount[ply] = 0;
-    movegen::generateMoves();
-    for (int index = 0; index < movegen::moveCount[ply]; ++index) {
-        Move trial = movegen::MoveList[ply][index];
-        if (search::rootFilterActive && search::rootMoveSkipped(trial)) continue;
-        if (search::isLegalMove(trial)) {
-            move = movegen::MoveList[ply][index];
-            return true;
-        }
-    }
-    return false;
-}
-
 void go(const Words& words) {
     const GoRequest request = parseGo(words);
     stopRequested = false;
@@ -435,7 +419,7 @@ void go(const Words& words) {
     waitForRelease(request);
     Move chosen = search::PvTable[0][0];
     const bool searched = search::rootMoveStored();
-    if (searched || firstSearchableMove(chosen)) {
+    if (searched || search::firstLegalMove(chosen)) {
         search::reportMoveToPlay(chosen, result.depth, result.score);
         printBestMove(&chosen, searched);
     } else {

@@ -182,6 +182,7 @@ bool firstLegalMove(Move& move) {
     for (int index = 0; index < movegen::moveCount[ply]; ++index) {
         const Move& candidate = movegen::MoveList[ply][index];
         Move trial = candidate;
+        if (rootFilterActive && rootMoveSkipped(trial)) continue;
         if (isLegalMove(trial)) {
             move = candidate;
             return true;

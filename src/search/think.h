@@ -33,7 +33,8 @@ void reportMoveToPlay(const Move& move, int depth, int score);
 bool anyLineReported();
 // Row 0 of the PV table holds a move to play.
 bool rootMoveStored();
-// The first legal move of the side to move in generation order.
+// The first legal move of the side to move in generation order (among the root moves a
+// "searchmoves" list allows, while one is set).
 bool firstLegalMove(Move& move);
 // True when the move is legal in the current position (the position is unchanged).
 bool isLegalMove(Move& move);
