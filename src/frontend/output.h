@@ -14,6 +14,9 @@ void setProtocolOutput(bool enabled);
 void printQuitMessage();
 void printBoardText(const char* text);
 void printPerftResult(std::int64_t count, std::int64_t milliseconds);
+// UCI's "go perft": one line a root move ("e2e4: 600"), then an empty line and the total.
+void printPerftMoveLeaves(const char* moveText, std::int64_t leaves);
+void printPerftLeavesTotal(std::int64_t leaves);
 void printHash(HashKey computed, HashKey current);
 void printValue(int value);
 void printFileMissing();
