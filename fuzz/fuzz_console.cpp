@@ -5,23 +5,6 @@
 #include <cstring>
 
 #include "fuzz_support.h"
-#include "frontend/words.h"
-
-namespace {
-
-constexpr long long MAX_FUZZ_PERFT = 2;
-
-// Deeper perft is correct but slow; the fuzzer would spend its time counting.
-bool perftTooDeep(const char* line) {
-    char copy[frontend::LINE_BUFFER_SIZE];
-    std::snprintf(copy, sizeof copy, "%s", line);
-    const frontend::Words words = frontend::splitWords(copy);
-    long long depth = 0;
-    return words.count > 1 && std::strcmp(words.word[0], "perft") == 0 &&
-           frontend::parseInteger(words.word[1], depth) && depth > MAX_FUZZ_PERFT;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::startEngine();
@@ -37,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     if (empty < 0) std::abort();
     frontend::attachReader(frontend::standardInput, empty);
     fuzz::forEachLine(data, size, [](char* line) {
-        if (perftTooDeep(line)) return true;
+        if (fuzz::perftTooDeep(line, false)) return true;
         const bool goOn = frontend::handleConsoleLine(line);
         fuzz::check(board::positionIsConsistent(), "position consistent after a console line");
         return goOn;

@@ -17,6 +17,7 @@
 #include "frontend/input.h"
 #include "frontend/output.h"
 #include "frontend/reports.h"
+#include "frontend/words.h"
 #include "search/pv.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
@@ -35,6 +36,21 @@ constexpr std::int64_t MAX_FUZZ_NODES = 5000;
 constexpr int MAX_SESSION_LINES = 128;
 
 inline bool nodeCapReached() { return search::nodeCount >= MAX_FUZZ_NODES; }
+
+// Deeper perft is correct but slow, and no node cap stops it; the fuzzer would spend its time counting.
+constexpr long long MAX_FUZZ_PERFT = 2;
+
+// The console's "perft N", or under UCI "go perft N", deeper than MAX_FUZZ_PERFT.
+inline bool perftTooDeep(const char* line, bool underGo) {
+    char copy[frontend::LINE_BUFFER_SIZE];
+    std::snprintf(copy, sizeof copy, "%s", line);
+    const frontend::Words words = frontend::splitWords(copy);
+    const int first = underGo ? 1 : 0;
+    if (underGo && (words.count == 0 || std::strcmp(words.word[0], "go") != 0)) return false;
+    long long depth = 0;
+    return words.count > first + 1 && std::strcmp(words.word[first], "perft") == 0 &&
+           frontend::parseInteger(words.word[first + 1], depth) && depth > MAX_FUZZ_PERFT;
+}
 
 // Report through libFuzzer: a trap is a crash with the input saved.
 inline void check(bool condition, const char* what) {

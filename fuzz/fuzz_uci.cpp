@@ -67,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     // The option outlives a session; every input starts from the default.
     handleFixedLine("setoption name OwnBook value true");
     fuzz::forEachLine(data, size, [](char* line) {
+        if (fuzz::perftTooDeep(line, true)) return true;
         attachInterface(waitsForRelease(line));
         const bool goOn = frontend::handleUciLine(line);
         fuzz::check(board::positionIsConsistent(), "position consistent after a UCI line");

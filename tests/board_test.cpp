@@ -30,8 +30,8 @@ std::int64_t countPerft(int depth) {
     return search::nodeCount;
 }
 
-// Perft suite kept as data: FEN ;D1 n ;D2 n ... (leaf counts); our perft counts
-// every level, so depth N must give the sum of D1..DN.
+// Perft suite kept as data: FEN ;D1 n ;D2 n ... (leaf counts, as published); perftLeaves
+// must give DN, and the console's perft, which counts every level, the sum of D1..DN.
 const char* const PERFT_SUITE[] = {
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - ;D1 20 ;D2 400 ;D3 8902 ;D4 197281",
     // castling through and out of check, pins, promotions, en passant
@@ -70,7 +70,11 @@ TEST(Perft, SuitePositions) {
             ++depth;
             total += leaves;
             EXPECT_EQ(countPerft(depth), total) << fen << " depth " << depth;
+            EXPECT_EQ(board::perftLeaves(depth), leaves) << fen << " depth " << depth;
         }
+        EXPECT_EQ(board::perftLeaves(0), 1) << fen;
+        EXPECT_EQ(board::currentKey, board::computeKey()) << fen;
+        EXPECT_EQ(movegen::searchPly, 0) << fen;
         EXPECT_TRUE(board::positionIsConsistent()) << fen;
     }
 }

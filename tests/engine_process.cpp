@@ -31,7 +31,12 @@ int millisecondsUntil(Clock::time_point deadline) {
 
 }  // namespace
 
-EngineProcess::EngineProcess(const std::string& workingDirectory, const std::string& program) {
+EngineProcess::EngineProcess(const std::string& workingDirectory, const std::string& program,
+                             const std::vector<std::string>& arguments) {
+    // Built before the fork: the child may not allocate.
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
     // A write to an engine that has died must fail the test, not kill it.
     std::signal(SIGPIPE, SIG_IGN);
     int input[2];
@@ -51,7 +56,7 @@ EngineProcess::EngineProcess(const std::string& workingDirectory, const std::str
         std::signal(SIGPIPE, SIG_DFL);
         std::signal(SIGINT, SIG_DFL);
         if (::chdir(workingDirectory.c_str()) != 0) ::_exit(126);
-        ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     child_ = pid;

@@ -14,8 +14,9 @@ namespace testing_support {
 
 class EngineProcess {
 public:
-    // Starts the engine program (the built one unless named) in workingDirectory.
-    explicit EngineProcess(const std::string& workingDirectory, const std::string& program = MORVELLINE_BINARY);
+    // Starts the engine program (the built one unless named) in workingDirectory, with these arguments.
+    explicit EngineProcess(const std::string& workingDirectory, const std::string& program = MORVELLINE_BINARY,
+                           const std::vector<std::string>& arguments = {});
     ~EngineProcess();
     EngineProcess(const EngineProcess&) = delete;
     EngineProcess& operator=(const EngineProcess&) = delete;

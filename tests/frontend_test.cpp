@@ -750,3 +750,19 @@ TEST(ConsoleTranscript, LongGameKeepsAnswering) {
     }
     EXPECT_GE(game.moves().size(), 1500u);
 }
+
+// "morvelline bench": the search signature, its last line as OpenBench reads it, then the end.
+TEST(CommandLine, BenchPrintsTheSignatureLast) {
+    TemporaryDirectory directory;
+    EngineProcess engine(directory.path(), MORVELLINE_BINARY, {"bench"});
+    std::vector<std::string> lines;
+    while (const auto line = engine.readLine(std::chrono::minutes(10))) lines.push_back(*line);
+    const std::optional<int> status = engine.waitExit(std::chrono::seconds(10));
+    ASSERT_TRUE(status);
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+    ASSERT_FALSE(lines.empty());
+    std::smatch figures;
+    ASSERT_TRUE(std::regex_match(lines.back(), figures, std::regex(R"((\d+) nodes (\d+) nps)"))) << lines.back();
+    // The figure bench/bench.cpp prints as "Nodes searched: 4569262".
+    EXPECT_EQ(figures[1], "4569262");
+}

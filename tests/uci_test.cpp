@@ -129,8 +129,9 @@ public:
                 // The last best line begins with the move played.
                 const auto best = std::find_if(result.infos.rbegin(), result.infos.rend(),
                                                [](const Info& info) { return info.multiPv == 1; });
-                if (result.bestmove != "0000" && best != result.infos.rend())
+                if (result.bestmove != "0000" && best != result.infos.rend()) {
                     EXPECT_TRUE(!best->pv.empty() && best->pv.front() == result.bestmove) << *line;
+                }
                 return result;
             }
             if (line->rfind("info string ", 0) == 0) {
@@ -154,7 +155,9 @@ public:
     Answer go(const std::string& command, const RulesGame& game) {
         send(command);
         Answer result = answer(game);
-        if (result.bestmove != "0000") EXPECT_FALSE(result.infos.empty()) << command << ": no info line";
+        if (result.bestmove != "0000") {
+            EXPECT_FALSE(result.infos.empty()) << command << ": no info line";
+        }
         return result;
     }
 
@@ -529,7 +532,9 @@ TEST(Uci, OptionsLinesAndSearchMoves) {
             ASSERT_FALSE(info.pv.empty());
             EXPECT_TRUE(game.isLegal(info.pv.front()));
             moves.insert(info.pv.front());
-            if (rank > 0) EXPECT_LE(info.score, three.infos[depth * 3 + rank - 1].score);
+            if (rank > 0) {
+                EXPECT_LE(info.score, three.infos[depth * 3 + rank - 1].score);
+            }
         }
         EXPECT_EQ(moves.size(), 3u);
     }
@@ -609,4 +614,82 @@ TEST(Uci, SameSearchAsXboardMode) {
         if (uciLine == xboardLine) break;
     }
     EXPECT_EQ(uciLine, xboardLine);
+}
+
+// "go perft N": every legal root move once with its leaves of depth N (published divide
+// figures), an empty line, the total; no bestmove after it, and the book is not asked.
+TEST(Uci, PerftDivide) {
+    struct Row {
+        std::string fen;  // empty: the start position
+        int depth;
+        std::size_t moves;
+        long long total;
+        std::vector<std::pair<std::string, long long>> known;
+    };
+    const std::string kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
+    const std::string promotions = "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -";
+    const Row rows[] = {
+        {"", 3, 20, 8902,
+         {{"a2a3", 380}, {"b2b3", 420}, {"c2c3", 420}, {"d2d3", 539}, {"e2e3", 599}, {"f2f3", 380}, {"g2g3", 420},
+          {"h2h3", 380}, {"a2a4", 420}, {"b2b4", 421}, {"c2c4", 441}, {"d2d4", 560}, {"e2e4", 600}, {"f2f4", 401},
+          {"g2g4", 421}, {"h2h4", 420}, {"b1a3", 400}, {"b1c3", 440}, {"g1f3", 440}, {"g1h3", 400}}},
+        {"", 1, 20, 20, {{"e2e4", 1}, {"g1f3", 1}}},
+        {"", 0, 0, 1, {}},
+        {kiwipete, 2, 48, 2039, {}},
+        {promotions, 1, 44, 44, {{"d7c8q", 1}, {"d7c8r", 1}, {"d7c8b", 1}, {"d7c8n", 1}, {"e1g1", 1}}},
+    };
+    Uci uci(true);
+    for (const Row& row : rows) {
+        const std::string context = (row.fen.empty() ? "startpos" : row.fen) + " depth " + std::to_string(row.depth);
+        const RulesGame game(row.fen);
+        uci.send(row.fen.empty() ? "position startpos" : "position fen " + row.fen + " 0 1");
+        uci.send("go perft " + std::to_string(row.depth));
+        std::vector<std::pair<std::string, long long>> lines;
+        std::optional<std::string> line;
+        while ((line = uci.process().readLine(60s)) && !line->empty()) {
+            const std::size_t colon = line->find(": ");
+            ASSERT_NE(colon, std::string::npos) << context << ": " << *line;
+            const std::string count = line->substr(colon + 2);
+            ASSERT_TRUE(isNumber(count, false)) << context << ": " << *line;
+            lines.emplace_back(line->substr(0, colon), std::stoll(count));
+        }
+        ASSERT_TRUE(line) << context << ": no empty line";
+        EXPECT_EQ(uci.process().readLine(60s), "Nodes searched: " + std::to_string(row.total)) << context;
+        ASSERT_EQ(lines.size(), row.moves) << context;
+        std::vector<std::string> moves;
+        long long sum = 0;
+        for (const auto& [move, leaves] : lines) {
+            moves.push_back(move);
+            sum += leaves;
+        }
+        EXPECT_EQ(sum, row.depth == 0 ? 0 : row.total) << context;
+        std::vector<std::string> legal = game.legalMoves();
+        std::sort(moves.begin(), moves.end());
+        std::sort(legal.begin(), legal.end());
+        if (row.depth > 0) {
+            EXPECT_EQ(moves, legal) << context;
+        }
+        for (const auto& entry : row.known)
+            EXPECT_NE(std::find(lines.begin(), lines.end(), entry), lines.end())
+                << context << ": " << entry.first << ": " << entry.second;
+        uci.send("isready");
+        EXPECT_EQ(uci.process().readLine(10s), "readyok") << context << ": something after the total";
+    }
+    // The position is as it was: the book still answers the start position's first move.
+    uci.send("position startpos");
+    EXPECT_TRUE(RulesGame().isLegal(uci.go("go depth 1", RulesGame()).bestmove));
+}
+
+// A depth that is missing, no number, negative or past the per-ply lists: one info string, no count.
+TEST(Uci, PerftRefusesBadDepths) {
+    Uci uci;
+    uci.send("position startpos");
+    for (const char* command : {"go perft", "go perft x", "go perft -1", "go perft 31", "go perft 99999999999"}) {
+        uci.send(command);
+        const auto line = uci.process().readLine(10s);
+        ASSERT_TRUE(line) << command;
+        EXPECT_EQ(line->rfind("info string ", 0), 0u) << command << ": " << *line;
+        uci.send("isready");
+        EXPECT_EQ(uci.process().readLine(10s), "readyok") << command;
+    }
 }

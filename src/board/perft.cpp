@@ -50,6 +50,28 @@ inline bool isLegalByMaking(Move& move, bool inCheck) {
     return legal;
 }
 
+// Each legal move of the current position, in list order, made with the ply raised:
+// visit(move) runs below it; the position and the key are restored after each.
+template <typename Visit>
+inline void forEachLegalMove(Visit visit) {
+    using movegen::searchPly;
+    movegen::moveCount[searchPly] = 0;
+    movegen::generateMoves();
+    const bool inCheck = isKingAttacked(opponentOf(sideToMove));
+    for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
+        Move& move = movegen::MoveList[searchPly][index];
+        const HashKey savedKey = currentKey;
+        makeMoveLeavingSums(move);
+        if (isLegalAfterMake(move, inCheck)) {
+            ++searchPly;
+            visit(move);
+            --searchPly;
+        }
+        unmakeMoveLeavingSums(move);
+        currentKey = savedKey;
+    }
+}
+
 }  // namespace
 
 int maxPerftDepth() { return MAX_PLY - movegen::searchPly; }
@@ -61,23 +83,29 @@ int maxPerftDepth() { return MAX_PLY - movegen::searchPly; }
         search::nodeCount += countLegalMoves();
         return;
     }
-    using movegen::searchPly;
-    movegen::moveCount[searchPly] = 0;
-    movegen::generateMoves();
-    const bool inCheck = isKingAttacked(opponentOf(sideToMove));
-    for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
-        Move& move = movegen::MoveList[searchPly][index];
-        const HashKey savedKey = currentKey;
-        makeMoveLeavingSums(move);
-        if (isLegalAfterMake(move, inCheck)) {
-            ++search::nodeCount;
-            ++searchPly;
-            perft(depth - 1);
-            --searchPly;
-        }
-        unmakeMoveLeavingSums(move);
-        currentKey = savedKey;
-    }
+    forEachLegalMove([depth](const Move&) {
+        ++search::nodeCount;
+        perft(depth - 1);
+    });
+}
+
+[[gnu::flatten]] std::int64_t perftLeaves(int depth) {
+    if (depth <= 0) return 1;
+    if (depth == 1) return countLegalMoves();
+    std::int64_t leaves = 0;
+    forEachLegalMove([depth, &leaves](const Move&) { leaves += perftLeaves(depth - 1); });
+    return leaves;
+}
+
+std::int64_t perftDivide(int depth, RootLeavesReport report, void* context) {
+    if (depth <= 0) return 1;
+    std::int64_t total = 0;
+    forEachLegalMove([depth, report, context, &total](const Move& move) {
+        const std::int64_t leaves = perftLeaves(depth - 1);
+        total += leaves;
+        report(move, leaves, context);
+    });
+    return total;
 }
 
 }  // namespace board

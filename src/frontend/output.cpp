@@ -32,6 +32,14 @@ void printPerftResult(std::int64_t count, std::int64_t milliseconds) {
     emit("%" PRId64 " mosse in %" PRId64 " millisecondi\n", count, milliseconds);
 }
 
+void printPerftMoveLeaves(const char* moveText, std::int64_t leaves) { emit("%s: %" PRId64 "\n", moveText, leaves); }
+
+void printPerftLeavesTotal(std::int64_t leaves) { emit("\nNodes searched: %" PRId64 "\n", leaves); }
+
+void printBenchResult(std::int64_t nodes, std::int64_t nodesPerSecond) {
+    emit("%" PRId64 " nodes %" PRId64 " nps\n", nodes, nodesPerSecond);
+}
+
 void printHash(HashKey computed, HashKey current) {
     emit("Hashvalue: %" PRId64 " (CurrentHash:%" PRId64 ")\n", static_cast<std::int64_t>(computed),
          static_cast<std::int64_t>(current));

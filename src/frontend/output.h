@@ -14,6 +14,11 @@ void setProtocolOutput(bool enabled);
 void printQuitMessage();
 void printBoardText(const char* text);
 void printPerftResult(std::int64_t count, std::int64_t milliseconds);
+// UCI's "go perft": one line a root move ("e2e4: 600"), then an empty line and the total.
+void printPerftMoveLeaves(const char* moveText, std::int64_t leaves);
+void printPerftLeavesTotal(std::int64_t leaves);
+// The last line of "morvelline bench", as OpenBench reads it: "4569262 nodes 4662512 nps".
+void printBenchResult(std::int64_t nodes, std::int64_t nodesPerSecond);
 void printHash(HashKey computed, HashKey current);
 void printValue(int value);
 void printFileMissing();

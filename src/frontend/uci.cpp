@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include "board/attacks.h"
 #include "board/keys.h"
 #include "board/makemove.h"
+#include "board/perft.h"
 #include "board/position.h"
 #include "board/repetition.h"
 #include "book/book.h"
@@ -383,7 +385,32 @@ void reportBookMove(const Move& move) {
     printUciLine("info string book move");
 }
 
+void printRootLeaves(const Move& move, std::int64_t leaves, void*) {
+    char text[REPLY_BUFFER_SIZE];
+    uciMoveText(move, text);
+    printPerftMoveLeaves(text, leaves);
+}
+
+// "go perft N": the leaves of depth N below each root move, then their total (depth 0: the
+// position itself, 1, and no move). No search and no bestmove; a bad depth is only reported.
+void goPerft(const Words& words) {
+    long long depth = 0;
+    if (words.count < 3 || !parseInteger(words.word[2], depth) || depth < 0 || depth > board::maxPerftDepth()) {
+        info("info string go perft needs a depth from 0 to %d", board::maxPerftDepth());
+        return;
+    }
+    if (!positionKnown) {
+        printUciLine("info string no position to count: the last one was not set");
+        return;
+    }
+    printPerftLeavesTotal(board::perftDivide(static_cast<int>(depth), printRootLeaves, nullptr));
+}
+
 void go(const Words& words) {
+    if (words.count > 1 && is(words.word[1], "perft")) {
+        goPerft(words);
+        return;
+    }
     const GoRequest request = parseGo(words);
     stopRequested = false;
     installUciReports();
