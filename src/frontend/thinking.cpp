@@ -10,6 +10,7 @@
 #include "frontend/console.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
+#include "frontend/xboard.h"
 #include "movegen/movelist.h"
 #include "search/pv.h"
 #include "search/think.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr int THINKING_TEXT_SIZE = 1024;
 constexpr float CENTIPAWNS_PER_PAWN = 100.0f;
+constexpr long long MILLISECONDS_PER_CENTISECOND = 10;
 
 // Appends to text at used, never past the buffer.
 [[gnu::format(printf, 3, 4)]] void append(char* text, int& used, const char* format, ...) {
@@ -152,7 +154,13 @@ void printThinking(int depth, int score) {
         lineStart = used;
         appendUciLine(text, used);
     } else if (xboardMode) {
-        append(text, used, "%d %d %d %lld", depth, score, 0, nodes);
+        // The first version's time field is always 0; the second's is the real time.
+        if (protocolVersion >= SECOND_PROTOCOL_VERSION && !postThinking) return;
+        const long long centiseconds =
+            protocolVersion >= SECOND_PROTOCOL_VERSION
+                ? search::elapsedMilliseconds(search::thinkStart, search::readClock()) / MILLISECONDS_PER_CENTISECOND
+                : 0;
+        append(text, used, "%d %d %lld %lld", depth, score, centiseconds, nodes);
         lineStart = used;
         appendLine(text, used, " %c%d%c%d");
     } else {
