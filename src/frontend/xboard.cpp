@@ -316,6 +316,18 @@ void giveHint() {
     printHint(text);
 }
 
+int legalMoveCount() {
+    const int ply = movegen::searchPly;
+    movegen::moveCount[ply] = 0;
+    movegen::generateMoves();
+    int legal = 0;
+    for (int index = 0; index < movegen::moveCount[ply]; ++index) {
+        Move trial = movegen::MoveList[ply][index];
+        if (search::isLegalMove(trial)) ++legal;
+    }
+    return legal;
+}
+
 long long elapsedCentiseconds() {
     return search::elapsedMilliseconds(search::thinkStart, search::readClock()) / MILLISECONDS_PER_CENTISECOND;
 }
@@ -323,6 +335,12 @@ long long elapsedCentiseconds() {
 // "stat01: time nodes ply mvleft mvtot" about the analysis search running or last run.
 void reportAnalysis() {
     if (!analysing) return;
+    // Asked before the search of a new position has started: nothing searched yet.
+    if (analysisStale) {
+        const int moves = legalMoveCount();
+        printAnalysisStatus(0, 0, 0, moves, moves);
+        return;
+    }
     if (progress.finished) {
         printAnalysisStatus(progress.finishedCentiseconds, search::nodeCount, progress.depth, 0, progress.movesTotal);
         return;
@@ -376,18 +394,6 @@ bool analysisInterrupts() {
     while (!havePendingLine && !inputEnded && lineWaitingPaced(standardInput)) takeLineDuringAnalysis();
     analysisCut = havePendingLine || inputEnded;
     return analysisCut;
-}
-
-int legalMoveCount() {
-    const int ply = movegen::searchPly;
-    movegen::moveCount[ply] = 0;
-    movegen::generateMoves();
-    int legal = 0;
-    for (int index = 0; index < movegen::moveCount[ply]; ++index) {
-        Move trial = movegen::MoveList[ply][index];
-        if (search::isLegalMove(trial)) ++legal;
-    }
-    return legal;
 }
 
 void runAnalysis() {
