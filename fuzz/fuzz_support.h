@@ -16,6 +16,7 @@
 #include "frontend/console.h"
 #include "frontend/input.h"
 #include "frontend/output.h"
+#include "frontend/reports.h"
 #include "search/pv.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
@@ -52,6 +53,8 @@ inline void resetEngine() {
     frontend::xboardMode = false;
     frontend::uciMode = false;
     frontend::setProtocolOutput(false);
+    frontend::installConsoleReports();
+    search::protocolClock = false;
     search::inputInterrupts = nullptr;
     search::timeLeft = 0;
     board::seedRandom(SEED);

@@ -85,7 +85,7 @@ TEST(Book, InstalledProgramFindsItsBookFromAnyDirectory) {
         const auto best = engine.readUntil([](const std::string& line) { return line.rfind("bestmove ", 0) == 0; }, &passed);
         std::size_t thinking = 0;
         for (std::size_t at = passed.find("info depth"); at != std::string::npos; at = passed.find("info depth", at + 1))
-            ++thinking;
+            thinking += passed.compare(passed.find(" nodes ", at), 9, " nodes 0 ") == 0 ? 0 : 1;
         return std::make_pair(best ? best->substr(9) : std::string("none"), thinking);
     };
     testing_support::TemporaryDirectory elsewhere;

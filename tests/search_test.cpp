@@ -2,6 +2,7 @@
 // the PV table, the time budget and repeatable node counts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "board/keys.h"
+#include "board/makemove.h"
 #include "board/position.h"
 #include "movegen/generate.h"
 #include "frontend/console.h"
@@ -21,6 +23,8 @@
 #include "movegen/movelist.h"
 #include "search/ordering.h"
 #include "search/pv.h"
+#include "search/report.h"
+#include "search/rootmoves.h"
 #include "search/search.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
@@ -46,7 +50,7 @@ Move moveOf(int fromRow, int fromCol, int toRow, int toCol) {
 // slot's move without its key: zero both so a search runs as in a new process.
 void clearAsNewProcess() {
     std::memset(search::KillerTable, 0, sizeof search::KillerTable);
-    std::memset(search::TranspositionTable, 0, sizeof search::TranspositionTable);
+    std::memset(search::TranspositionTable, 0, search::transpositionSlots * sizeof(search::TranspositionEntry));
 }
 
 search::IterationResult searchTo(int depth) {
@@ -410,7 +414,7 @@ TEST(PvTable, RowAsSearchedLineCutWhenPrinted) {
 }
 
 TEST(TimeControl, BudgetArithmetic) {
-    frontend::xboardMode = true;
+    search::protocolClock = true;
     search::timeReceived = true;
     const int clocks[][2] = {{300, 100}, {29, 9}, {5, 1}, {0, 0}};
     for (const auto& clock : clocks) {
@@ -434,7 +438,7 @@ TEST(TimeControl, BudgetArithmetic) {
         search::level = setting.level;
         EXPECT_EQ(search::computeTimeBudget(), setting.budget) << setting.moveTime << " " << setting.level.moves;
     }
-    frontend::xboardMode = false;
+    search::protocolClock = false;
     search::moveTimeMs = 1500;
     EXPECT_EQ(search::computeTimeBudget(), 1500);
     search::moveTimeMs = 0;
@@ -467,4 +471,137 @@ TEST(Search, LongGameStopsBeforeTheHistoryIsFull) {
     EXPECT_EQ(board::currentKey, key);
     EXPECT_TRUE(board::positionIsConsistent());
     frontend::xboardMode = false;
+}
+
+namespace {
+
+// Lines a search reports, taken from the seam instead of from printed text.
+std::vector<search::LineReport> CapturedLines;
+std::vector<std::vector<std::string>> CapturedMoves;
+
+void captureLine(const search::LineReport& line) {
+    CapturedLines.push_back(line);
+    std::vector<std::string> moves;
+    for (int ply = 0; ply < line.length; ++ply) moves.push_back(moveText(line.moves[ply]));
+    CapturedMoves.push_back(moves);
+}
+
+void searchCapturing(const char* fen, int depth) {
+    freshEngine();
+    clearAsNewProcess();
+    setPosition(fen);
+    CapturedLines.clear();
+    CapturedMoves.clear();
+    const search::Reports saved = search::reports;
+    search::reports.line = captureLine;
+    searchTo(depth);
+    search::reports = saved;
+}
+
+Move legalMove(const std::string& text) {
+    Move move{};
+    const PieceCode promotion = EMPTY;
+    EXPECT_TRUE(search::findLegalMove(text[1] - '1', text[0] - 'a', text[3] - '1', text[2] - 'a', promotion, move)) << text;
+    return move;
+}
+
+}  // namespace
+
+// Several lines an iteration: distinct legal root moves, best first, the best one played; a
+// restricted root searches only its moves; and neither setting leaves anything behind.
+TEST(Search, MultipleLinesAndRestrictedRoot) {
+    const char* const italian = "r1b1k2r/ppppqppp/2n2n2/2b5/2B5/2N2N2/PPPP1PPP/R1BQ1RK1 w kq -";
+    constexpr int LINES = 3;
+    constexpr int DEPTH = 4;
+    search::multiPvLines = LINES;
+    searchCapturing(italian, DEPTH);
+    ASSERT_EQ(CapturedLines.size(), static_cast<std::size_t>(LINES * DEPTH));
+    const std::vector<std::string> legal = legalMoveTexts();
+    for (int depth = 1; depth <= DEPTH; ++depth) {
+        std::set<std::string> firstMoves;
+        for (int rank = 0; rank < LINES; ++rank) {
+            const std::size_t at = static_cast<std::size_t>((depth - 1) * LINES + rank);
+            const search::LineReport& line = CapturedLines[at];
+            EXPECT_EQ(line.depth, depth);
+            EXPECT_EQ(line.multiPv, rank + 1);
+            ASSERT_FALSE(CapturedMoves[at].empty());
+            EXPECT_NE(std::find(legal.begin(), legal.end(), CapturedMoves[at][0]), legal.end());
+            firstMoves.insert(CapturedMoves[at][0]);
+            if (rank > 0) EXPECT_LE(line.score, CapturedLines[at - 1].score) << "depth " << depth;
+        }
+        EXPECT_EQ(firstMoves.size(), static_cast<std::size_t>(LINES)) << "depth " << depth;
+    }
+    EXPECT_EQ(moveText(search::PvTable[0][0]), CapturedMoves[(DEPTH - 1) * LINES][0]);
+
+    // Only the listed moves, with one line or two.
+    const std::set<std::string> listed = {"a2a3", "h2h3"};
+    for (const int lines : {1, 2}) {
+        search::multiPvLines = lines;
+        freshEngine();
+        setPosition(italian);
+        const Move restricted[] = {legalMove("a2a3"), legalMove("h2h3")};
+        search::restrictRootMoves(restricted, 2);
+        searchCapturing(italian, DEPTH);
+        search::restrictRootMoves(nullptr, 0);
+        ASSERT_EQ(CapturedLines.size(), static_cast<std::size_t>(lines * DEPTH));
+        for (const std::vector<std::string>& moves : CapturedMoves) EXPECT_EQ(listed.count(moves.at(0)), 1u);
+        EXPECT_EQ(listed.count(moveText(search::PvTable[0][0])), 1u);
+    }
+
+    // Back to one line and every root move: the committed counts of the start position.
+    search::multiPvLines = 1;
+    const std::vector<Iteration> iterations =
+        searchIterations({"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", {}, 0, 5});
+    std::vector<long long> counted;
+    for (const Iteration& iteration : iterations) counted.push_back(iteration.nodes);
+    EXPECT_EQ(counted, (std::vector<long long>{20, 106, 633, 2532, 14057}));
+}
+
+// A printed line ends where the game would be over, and a row that ends before its own
+// first move still shows that move.
+TEST(PvTable, PrintedLinesEndWithTheGame) {
+    const struct {
+        const char* fen;
+        std::vector<std::string> history;
+        int halfMoveClock;
+        std::vector<std::string> row;
+        int rowLength;
+        const char* printed;
+    } cases[] = {
+        // The start position a third time after f6g8.
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+         {"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6"}, 0, {"f3g1", "f6g8", "g1f3", "g8f6"}, 4, "f3g1-f6g8-"},
+        // The hundredth quiet ply; a pawn move sets the count back.
+        {"4k3/8/8/8/8/8/4P3/4K3 w - -", {}, 98, {"e1d1", "e8d8", "d1c1"}, 3, "e1d1-e8d8-"},
+        {"4k3/8/8/8/8/8/4P3/4K3 w - -", {}, 98, {"e2e3", "e8d8", "e1d1"}, 3, "e2e3-e8d8-e1d1-"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", {}, 0, {"e2e4"}, 0, "e2e4-"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", {}, 0, {}, 0, ""},
+    };
+    for (const auto& test : cases) {
+        freshEngine();
+        setPosition(test.fen);
+        for (const std::string& move : test.history) playMove(move);
+        if (test.history.empty()) board::halfMoveClock = test.halfMoveClock;
+        search::clearPv();
+        // The row's moves are found move by move on the board, then taken back.
+        std::vector<Move> moves;
+        std::vector<HashKey> keys;
+        for (const std::string& text : test.row) {
+            moves.push_back(legalMove(text));
+            keys.push_back(board::currentKey);
+            board::makeMove(moves.back());
+        }
+        for (std::size_t ply = moves.size(); ply-- > 0;) {
+            board::unmakeMove(moves[ply]);
+            board::currentKey = keys[ply];
+        }
+        for (std::size_t ply = 0; ply < moves.size(); ++ply) search::PvTable[0][ply] = moves[ply];
+        search::pvLength[0] = test.rowLength;
+        const HashKey before = board::currentKey;
+        ::testing::internal::CaptureStdout();
+        frontend::printThinking(3, 0);
+        const std::string line = ::testing::internal::GetCapturedStdout();
+        EXPECT_EQ(line, std::string("Depth:3 Nodes:0 Value:+0.00 ") + test.printed + "\n") << test.fen;
+        EXPECT_EQ(board::currentKey, before);
+    }
 }

@@ -27,6 +27,7 @@ struct Info {
     bool mate = false;
     long long score = 0;
     long long nodes = 0;
+    int multiPv = 1;
     std::vector<std::string> pv;
 };
 
@@ -45,26 +46,36 @@ bool isMoveText(const std::string& text) {
            square(0) && square(2);
 }
 
-// "info depth D score cp|mate S nodes N time T nps X pv ...", nothing else.
+// "info depth D seldepth S [multipv K] score cp|mate S nodes N time T nps X hashfull H [pv ...]",
+// nothing else; "pv" is never bare.
 std::optional<Info> parseInfo(const std::string& line) {
     std::istringstream words(line);
     std::vector<std::string> word;
     for (std::string next; words >> next;) word.push_back(next);
-    const char* const labels[] = {"info", "depth", nullptr, "score", nullptr, nullptr, "nodes",
-                                  nullptr, "time", nullptr, "nps", nullptr, "pv"};
+    int multiPv = 1;
+    if (word.size() > 6 && word[5] == "multipv") {
+        if (!isNumber(word[6], false)) return std::nullopt;
+        multiPv = std::stoi(word[6]);
+        word.erase(word.begin() + 5, word.begin() + 7);
+    }
+    const char* const labels[] = {"info", "depth", nullptr, "seldepth", nullptr, "score", nullptr, nullptr, "nodes",
+                                  nullptr, "time", nullptr, "nps", nullptr, "hashfull", nullptr};
     constexpr std::size_t FIXED = std::size(labels);
-    if (word.size() < FIXED) return std::nullopt;
+    if (word.size() < FIXED || word.size() == FIXED + 1) return std::nullopt;
     for (std::size_t at = 0; at < FIXED; ++at)
         if (labels[at] != nullptr && word[at] != labels[at]) return std::nullopt;
-    if ((word[4] != "cp" && word[4] != "mate") || !isNumber(word[5], true)) return std::nullopt;
-    for (const std::size_t at : {2, 7, 9, 11})
+    if ((word[6] != "cp" && word[6] != "mate") || !isNumber(word[7], true)) return std::nullopt;
+    for (const std::size_t at : {2, 4, 9, 11, 13, 15})
         if (!isNumber(word[at], false)) return std::nullopt;
+    if (word.size() > FIXED && word[FIXED] != "pv") return std::nullopt;
+    if (std::stoi(word[4]) < std::stoi(word[2]) || std::stoi(word[15]) > 1000) return std::nullopt;
     Info info;
+    info.multiPv = multiPv;
     info.depth = std::stoi(word[2]);
-    info.mate = word[4] == "mate";
-    info.score = std::stoll(word[5]);
-    info.nodes = std::stoll(word[7]);
-    info.pv.assign(word.begin() + FIXED, word.end());
+    info.mate = word[6] == "mate";
+    info.score = std::stoll(word[7]);
+    info.nodes = std::stoll(word[9]);
+    if (word.size() > FIXED) info.pv.assign(word.begin() + FIXED + 1, word.end());
     if (!std::all_of(info.pv.begin(), info.pv.end(), isMoveText)) return std::nullopt;
     return info;
 }
@@ -115,6 +126,11 @@ public:
                 std::string label;
                 words >> result.bestmove >> label >> result.ponder;
                 EXPECT_TRUE(label.empty() || (label == "ponder" && !result.ponder.empty())) << *line;
+                // The last best line begins with the move played.
+                const auto best = std::find_if(result.infos.rbegin(), result.infos.rend(),
+                                               [](const Info& info) { return info.multiPv == 1; });
+                if (result.bestmove != "0000" && best != result.infos.rend())
+                    EXPECT_TRUE(!best->pv.empty() && best->pv.front() == result.bestmove) << *line;
                 return result;
             }
             if (line->rfind("info string ", 0) == 0) {
@@ -134,9 +150,12 @@ public:
             result.infos.push_back(*info);
         }
     }
+    // A whole answer: a played move comes with at least one scored line.
     Answer go(const std::string& command, const RulesGame& game) {
         send(command);
-        return answer(game);
+        Answer result = answer(game);
+        if (result.bestmove != "0000") EXPECT_FALSE(result.infos.empty()) << command << ": no info line";
+        return result;
     }
 
     std::vector<std::string> handshake;
@@ -298,7 +317,8 @@ TEST(Uci, InfiniteAndPonderAnswerOnlyWhenReleased) {
         uci.send(std::string("position startpos moves ") + test.moves);
         uci.send(test.go);
         const std::string before = noBestmoveWithin(600ms);
-        EXPECT_EQ(before.find("info depth") != std::string::npos, !test.fromBook) << before;
+        // A book move is reported as a line too.
+        EXPECT_NE(before.find("info depth"), std::string::npos) << before;
         uci.send("isready");
         EXPECT_TRUE(uci.process().readUntil([](const std::string& line) { return line == "readyok"; }, nullptr, 10s));
         noBestmoveWithin(300ms);
@@ -469,13 +489,76 @@ TEST(Uci, NodeAndMoveLimits) {
     expectLegalBest(uci.go("go movetime 200", game), game, "movetime");
 }
 
-// With the book, the start position is answered from it without a search; with the
-// option off, also after "ucinewgame", the engine searches.
+// The table size, line count and root restriction: refused values are said and change
+// nothing; several lines come best first; searchmoves keeps the root to its legal moves.
+TEST(Uci, OptionsLinesAndSearchMoves) {
+    Uci uci;
+    for (const char* option : {"option name Hash type spin default 32 min 1 max 65536", "option name Clear Hash type button",
+                               "option name MultiPV type spin default 1 min 1 max 256"})
+        EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), option), uci.handshake.end()) << option;
+    const char* const refused[] = {
+        "setoption name Hash value 0",          "setoption name Hash value lots", "setoption name MultiPV value 257",
+        "setoption name MultiPV value",         "setoption name OwnBook value maybe", "setoption name Threads value 4",
+        "setoption name",                       "setoption value 3",
+    };
+    for (const char* line : refused) {
+        uci.send(line);
+        uci.send("isready");
+        std::string passed;
+        ASSERT_TRUE(uci.process().readUntil([](const std::string& text) { return text == "readyok"; }, &passed)) << line;
+        EXPECT_EQ(passed.rfind("info string ", 0), 0u) << line << ": " << passed;
+    }
+    uci.send("setoption name OwnBook value false");
+    uci.send("setoption name Hash value 1");
+    uci.send("setoption name Clear Hash");
+    uci.send("position startpos moves e2e4 e7e5");
+    RulesGame game;
+    game.play("e2e4");
+    game.play("e7e5");
+    const Answer single = uci.go("go depth 3", game);
+    ASSERT_EQ(single.infos.size(), 3u) << "one line a depth: the refused MultiPV changed nothing";
+
+    uci.send("setoption name multipv value 3");
+    const Answer three = uci.go("go depth 3", game);
+    ASSERT_EQ(three.infos.size(), 9u);
+    for (std::size_t depth = 0; depth < 3; ++depth) {
+        std::set<std::string> moves;
+        for (std::size_t rank = 0; rank < 3; ++rank) {
+            const Info& info = three.infos[depth * 3 + rank];
+            EXPECT_EQ(info.multiPv, static_cast<int>(rank) + 1);
+            ASSERT_FALSE(info.pv.empty());
+            EXPECT_TRUE(game.isLegal(info.pv.front()));
+            moves.insert(info.pv.front());
+            if (rank > 0) EXPECT_LE(info.score, three.infos[depth * 3 + rank - 1].score);
+        }
+        EXPECT_EQ(moves.size(), 3u);
+    }
+
+    const std::set<std::string> listed = {"a2a3", "h2h3"};
+    for (const char* lines : {"1", "2"}) {
+        uci.send(std::string("setoption name MultiPV value ") + lines);
+        const Answer restricted = uci.go("go depth 3 searchmoves a2a3 e2e5 h2h3 junk", game);
+        EXPECT_EQ(restricted.infos.size(), 3u * std::stoul(lines));
+        for (const Info& info : restricted.infos) EXPECT_EQ(listed.count(info.pv.at(0)), 1u) << info.pv.at(0);
+        EXPECT_EQ(listed.count(restricted.bestmove), 1u) << restricted.bestmove;
+    }
+    // No legal move named: as if the list were absent.
+    uci.send("setoption name MultiPV value 1");
+    expectLegalBest(uci.go("go depth 2 searchmoves e2e5 a1a1", game), game, "no legal searchmoves");
+}
+
+// With the book, the start position is answered from it without a search, in one line that
+// names the move; with the option off, also after "ucinewgame", the engine searches.
 TEST(Uci, OwnBookOptionHoldsAcrossNewGames) {
     Uci uci(true);
     RulesGame game;
     uci.send("position startpos");
-    EXPECT_TRUE(uci.go("go depth 3", game).infos.empty()) << "a book move needs no search";
+    const Answer fromBook = uci.go("go depth 3", game);
+    ASSERT_EQ(fromBook.infos.size(), 1u) << "a book move needs no search";
+    EXPECT_EQ(fromBook.infos[0].nodes, 0);
+    ASSERT_EQ(fromBook.infos[0].pv.size(), 1u);
+    EXPECT_EQ(fromBook.infos[0].pv[0], fromBook.bestmove);
+    EXPECT_EQ(fromBook.strings, std::vector<std::string>{"info string book move"});
     uci.send("setoption name OwnBook value false");
     uci.send("ucinewgame");
     uci.send("position startpos");

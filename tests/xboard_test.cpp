@@ -677,7 +677,8 @@ void openSecondVersion(Session& session) {
                                 "variants=\"normal\"", "memory=1", "pause=0", "nps=0", "debug=1", "exclude=0",
                                 "setscore=0", "name=0"})
         EXPECT_NE(std::find(features.begin(), features.end(), feature), features.end()) << feature;
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "feature option=\"OwnBook -check 1\""), lines.end());
+    for (const char* option : {"feature option=\"OwnBook -check 1\"", "feature option=\"Clear Hash -button\""})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), option), lines.end()) << option;
     // The interface's replies are read silently: the next line is the pong.
     for (const char* reply : {"accepted myname", "accepted ping", "accepted usermove", "rejected nps"})
         session.send(reply);
@@ -718,6 +719,10 @@ bool engineMoves(Session& session, RulesGame& game, Thoughts* seen = nullptr) {
     if (!parseMoveLine(thoughts.next, move)) return false;
     EXPECT_TRUE(game.isLegal(move)) << move << " after" << ::testing::PrintToString(game.moves());
     if (!game.isLegal(move)) return false;
+    // The last line before the move names it (thinking lines carry no promotion letter).
+    if (!thoughts.lines.empty() && !thoughts.lines.back().line.empty()) {
+        EXPECT_EQ(thoughts.lines.back().line.front(), move.substr(0, 4)) << "the last line does not name the move";
+    }
     game.play(move);
     return true;
 }
@@ -740,6 +745,11 @@ TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
         {"usermove zz", "Illegal move: zz"},
         {"usermove e2e5", "Illegal move: e2e5"},
         {"setboard", "tellusererror Illegal position"},
+        {"memory", "Error (memory needs a number of MB from 1 to 65536): memory"},
+        {"memory 0", "Error (memory needs a number of MB from 1 to 65536): memory 0"},
+        {"memory 65537", "Error (memory needs a number of MB from 1 to 65536): memory 65537"},
+        // Good settings answer nothing: the next line is the pong.
+        {"memory 4\noption Clear Hash\noption OwnBook=1\nping 43", "pong 43"},
     };
     for (const auto& answer : ANSWERS) {
         session.send(answer.line);

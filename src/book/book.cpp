@@ -10,7 +10,6 @@
 
 #include "board/position.h"
 #include "board/random.h"
-#include "frontend/input.h"
 #include "search/think.h"
 
 namespace book {
@@ -54,6 +53,27 @@ std::FILE* openBook() {
     return file;
 }
 
+// One line of the file, its line feed (and a carriage return before it) not stored, cut to
+// size - 1 characters; false at the end of the file before a line feed: a last line with
+// no line end is not a whole line.
+bool readBookLine(std::FILE* file, char* line, int size) {
+    int stored = 0;
+    bool returnStored = false;  // the byte before is a carriage return that went into the line
+    for (int byte = std::getc(file); byte != EOF; byte = std::getc(file)) {
+        if (byte == '\n') {
+            if (returnStored) --stored;
+            line[stored] = '\0';
+            return true;
+        }
+        returnStored = false;
+        if (stored < size - 1) {
+            line[stored++] = static_cast<char>(byte);
+            returnStored = byte == '\r';
+        }
+    }
+    return false;
+}
+
 bool isBoardDigit(char digit) { return digit >= '0' && digit < '0' + BOARD_SIZE; }
 
 // The line's move at this ply, when it is four board digits naming a legal move (never a promotion).
@@ -79,8 +99,7 @@ void loadBook() {
     if (file == nullptr) return;
     char line[BOOK_LINE_SIZE];
     // Only lines that end with a line feed are stored, and no more than the table holds.
-    while (bookLineCount < BOOK_MAX_LINES &&
-           frontend::readLine(line, BOOK_LINE_SIZE, file) == frontend::LineEnd::LINE_FEED) {
+    while (bookLineCount < BOOK_MAX_LINES && readBookLine(file, line, BOOK_LINE_SIZE)) {
         std::memcpy(bookLines[bookLineCount], line, BOOK_LINE_SIZE);
         ++bookLineCount;
     }

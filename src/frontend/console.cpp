@@ -17,6 +17,7 @@
 #include "frontend/loader.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
+#include "frontend/reports.h"
 #include "frontend/uci.h"
 #include "frontend/words.h"
 #include "frontend/xboard.h"
@@ -31,9 +32,7 @@ namespace frontend {
 
 bool xboardMode = false;
 bool uciMode = false;
-std::uint8_t maxDepth = DEFAULT_MAX_DEPTH;
 bool enginePlays = false;
-bool outOfTime = false;
 
 namespace {
 
@@ -116,6 +115,8 @@ void startUp(std::uint32_t seed) {
     newGame();
     maxDepth = DEFAULT_MAX_DEPTH;
     xboardMode = false;
+    search::protocolClock = false;
+    installConsoleReports();
 }
 
 void newGame() {

@@ -3,16 +3,20 @@
 
 #include <cstdint>
 
+#include "search/think.h"
+#include "search/timecontrol.h"
+
 namespace frontend {
 
-constexpr int DEFAULT_MAX_DEPTH = 20;
+// The depth limit and the fallen flag are set here but read by the search, which owns them.
+using search::DEFAULT_MAX_DEPTH;
+using search::maxDepth;
+using search::outOfTime;
 constexpr const char* MOVE_TIME_ERROR = "st needs a number of seconds, or off";
 
 extern bool xboardMode;
 extern bool uciMode;
-extern std::uint8_t maxDepth;
 extern bool enginePlays;
-extern bool outOfTime;
 
 // Seeds the generator, builds the keys and starts the first game.
 void startUp(std::uint32_t seed);

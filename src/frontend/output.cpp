@@ -108,6 +108,8 @@ void printCheckOptionFeature(const char* name, bool value) {
     emit("feature option=\"%s -check %d\"\n", name, value ? 1 : 0);
 }
 
+void printButtonOptionFeature(const char* name) { emit("feature option=\"%s -button\"\n", name); }
+
 void printFeatureEnd() { emit("feature done=1\n"); }
 
 void printPong(const char* number) { emit("pong %s\n", number); }

@@ -41,6 +41,7 @@ void flushOutput();
 void printFeatureStart();
 void printFeatures();
 void printCheckOptionFeature(const char* name, bool value);
+void printButtonOptionFeature(const char* name);
 void printFeatureEnd();
 void printPong(const char* number);
 void printIllegalPosition();

@@ -13,8 +13,10 @@
 #include "frontend/xboard.h"
 #include "movegen/movelist.h"
 #include "search/pv.h"
+#include "search/search.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
+#include "search/transposition.h"
 
 namespace frontend {
 
@@ -63,16 +65,40 @@ void takeBack(LineWalk& walk) {
     movegen::searchPly = walk.savedPly;
 }
 
+// A move the search wrote: a cleared entry holds zeros, a move from a1 to a1.
+bool isWrittenMove(const Move& move) { return move.fromRow != move.toRow || move.fromCol != move.toCol; }
+
+bool isPawn(PieceCode piece) { return piece == WHITE_PAWN || piece == BLACK_PAWN; }
+
+// After a move of a printed line: the fifty-move limit is reached, or the position stands
+// for the third time, counting the game's own positions. Checkmate and stalemate need no
+// test: no move after them is legal.
+bool gameOverAfterMove(int halfMoves) {
+    if (halfMoves >= search::FIFTY_MOVE_PLIES) return true;
+    constexpr int EARLIER_OCCURRENCES_FOR_DRAW = 2;
+    int earlier = 0;
+    const int lowest = board::gamePly - halfMoves > 0 ? board::gamePly - halfMoves : 0;
+    for (int ply = board::gamePly - 1; ply >= lowest; --ply)
+        if (board::GameHistory[ply] == board::currentKey) ++earlier;
+    return earlier >= EARLIER_OCCURRENCES_FOR_DRAW;
+}
+
 // The search copies a child row as the last node at that ply left it, so after a table hit
-// the tail of row 0 can belong to another position. Only the part that can be played from
+// the tail of a line can belong to another position. Only the part that can be played from
 // here is printed: the line is cut before its first move that is not legal after the moves
-// before it, never lengthened.
-int playableLength() {
-    const int length = search::pvLength[0] < MAX_PLY ? search::pvLength[0] : MAX_PLY;
+// before it, and after a move that ends the game; never lengthened, except that a row which
+// ends before its own first move still shows that move, the one the search stored there.
+int playableLength(const Move* moves, int rowLength) {
+    int length = rowLength < MAX_PLY ? rowLength : MAX_PLY;
+    if (length < 1 && isWrittenMove(moves[0])) length = 1;
     LineWalk walk;
+    int halfMoves = board::halfMoveClock;
     while (walk.count < length) {
-        const Move& move = search::PvTable[0][walk.count];
+        const Move& move = moves[walk.count];
         if (!playIfLegal(walk, move.fromRow, move.fromCol, move.toRow, move.toCol, move.promotion)) break;
+        const Move& played = walk.played[walk.count - 1];
+        halfMoves = played.captured == EMPTY && !isPawn(played.piece) ? halfMoves + 1 : 0;
+        if (gameOverAfterMove(halfMoves)) break;
     }
     takeBack(walk);
     return walk.count;
@@ -111,22 +137,23 @@ void checkPrintedMoves(const char* moves, char separator) {
 }
 #endif
 
-void appendLine(char* text, int& used, const char* moveFormat) {
-    const int length = playableLength();
+void appendLine(char* text, int& used, const search::LineReport& line, const char* moveFormat) {
+    const int length = playableLength(line.moves, line.length);
     for (int ply = 0; ply < length; ++ply) {
-        const Move& move = search::PvTable[0][ply];
+        const Move& move = line.moves[ply];
         append(text, used, moveFormat, 'a' + move.fromCol, move.fromRow + 1, 'a' + move.toCol, move.toRow + 1);
     }
 }
 
-void appendUciLine(char* text, int& used) {
-    const int length = playableLength();
+void appendUciLine(char* text, int& used, const search::LineReport& line) {
+    const int length = playableLength(line.moves, line.length);
+    // No bare "pv": a line with no move (no legal move at all) leaves the word out.
+    if (length > 0) append(text, used, " pv");
     for (int ply = 0; ply < length; ++ply) {
-        const Move& move = search::PvTable[0][ply];
         char reply[REPLY_BUFFER_SIZE];
-        moveReplyText(move, reply);
+        moveReplyText(line.moves[ply], reply);
         // The reply's fifth character is the promotion letter or a space.
-        reply[move.promotion == EMPTY ? 4 : 5] = '\0';
+        reply[line.moves[ply].promotion == EMPTY ? 4 : 5] = '\0';
         append(text, used, " %s", reply);
     }
 }
@@ -135,7 +162,7 @@ void appendUciLine(char* text, int& used) {
 
 int uciMateMoves(int depth, int score) { return score > 0 ? (depth + 1) / 2 : -(depth / 2); }
 
-void printThinking(int depth, int score) {
+void printLine(const search::LineReport& line) {
     char text[THINKING_TEXT_SIZE];
     int used = 0;
     text[0] = '\0';
@@ -144,15 +171,17 @@ void printThinking(int depth, int score) {
     [[maybe_unused]] char separator = ' ';
     if (uciMode) {
         const long long elapsed = search::elapsedMilliseconds(search::thinkStart, search::readClock());
-        append(text, used, "info depth %d ", depth);
-        if (std::abs(score) > search::MATE_THRESHOLD)
-            append(text, used, "score mate %d", uciMateMoves(depth, score));
+        append(text, used, "info depth %d seldepth %d", line.depth,
+               search::selDepth > line.depth ? search::selDepth : line.depth);
+        if (search::multiPvLines > 1) append(text, used, " multipv %d", line.multiPv);
+        if (std::abs(line.score) > search::MATE_THRESHOLD)
+            append(text, used, " score mate %d", uciMateMoves(line.depth, line.score));
         else
-            append(text, used, "score cp %d", score);
-        append(text, used, " nodes %lld time %lld nps %lld pv", nodes, elapsed,
-               nodes * 1000 / (elapsed > 0 ? elapsed : 1));
-        lineStart = used;
-        appendUciLine(text, used);
+            append(text, used, " score cp %d", line.score);
+        append(text, used, " nodes %lld time %lld nps %lld hashfull %d", nodes, elapsed,
+               nodes * 1000 / (elapsed > 0 ? elapsed : 1), search::hashFullPermille());
+        lineStart = used + 3;
+        appendUciLine(text, used, line);
     } else if (xboardMode) {
         // The first version's time field is always 0; the second's is the real time.
         if (protocolVersion >= SECOND_PROTOCOL_VERSION && !postThinking) return;
@@ -160,20 +189,22 @@ void printThinking(int depth, int score) {
             protocolVersion >= SECOND_PROTOCOL_VERSION
                 ? search::elapsedMilliseconds(search::thinkStart, search::readClock()) / MILLISECONDS_PER_CENTISECOND
                 : 0;
-        append(text, used, "%d %d %lld %lld", depth, score, centiseconds, nodes);
+        append(text, used, "%d %d %lld %lld", line.depth, line.score, centiseconds, nodes);
         lineStart = used;
-        appendLine(text, used, " %c%d%c%d");
+        appendLine(text, used, line, " %c%d%c%d");
     } else {
-        append(text, used, "Depth:%d Nodes:%lld Value:%+5.2f ", depth, nodes,
-               static_cast<double>(static_cast<float>(score) / CENTIPAWNS_PER_PAWN));
+        append(text, used, "Depth:%d Nodes:%lld Value:%+5.2f ", line.depth, nodes,
+               static_cast<double>(static_cast<float>(line.score) / CENTIPAWNS_PER_PAWN));
         lineStart = used;
         separator = '-';
-        appendLine(text, used, "%c%d%c%d-");
+        appendLine(text, used, line, "%c%d%c%d-");
     }
 #ifdef MORVELLINE_CHECKS
-    checkPrintedMoves(text + lineStart, separator);
+    checkPrintedMoves(lineStart < used ? text + lineStart : text + used, separator);
 #endif
     printThinkingLine(text);
 }
+
+void printThinking(int depth, int score) { printLine({depth, score, 1, search::PvTable[0], search::pvLength[0]}); }
 
 }  // namespace frontend

@@ -3,12 +3,14 @@
 // answered ("isready", "ponderhit") or end it ("stop", "quit", anything else).
 #include "frontend/uci.h"
 
+#include <cctype>
 #include <climits>
 #include <csignal>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
+#include "board/attacks.h"
 #include "board/keys.h"
 #include "board/makemove.h"
 #include "board/position.h"
@@ -19,12 +21,17 @@
 #include "frontend/fen.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
+#include "frontend/reports.h"
+#include "frontend/thinking.h"
 #include "frontend/words.h"
+#include "movegen/generate.h"
 #include "movegen/movelist.h"
 #include "search/pv.h"
+#include "search/rootmoves.h"
 #include "search/search.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
+#include "search/transposition.h"
 
 namespace frontend {
 
@@ -54,9 +61,12 @@ unsigned interruptCalls = 0;
 char driverLine[UCI_LINE_SIZE];
 char searchLine[UCI_LINE_SIZE];
 char searchWords[UCI_LINE_SIZE];
-// A line that arrived during a search and is obeyed after "bestmove".
-char pendingLine[UCI_LINE_SIZE];
-bool havePendingLine = false;
+// Lines that arrived during a search and are obeyed after "bestmove", in order: a
+// "setoption" waits without ending the search, anything else ends it.
+constexpr int PENDING_LINES = 4;
+char PendingLines[PENDING_LINES][UCI_LINE_SIZE];
+int pendingFirst = 0;
+int pendingCount = 0;
 // False after a "position" the engine could not take whole: "go" must not answer for another game.
 bool positionKnown = true;
 
@@ -74,9 +84,27 @@ bool is(const char* word, const char* expected) { return word != nullptr && std:
 void handshake() {
     printUciLine("id name Morvelline");
     printUciLine("id author the Morvelline developers");
+    info("option name Hash type spin default %zu min %zu max %zu", search::TT_DEFAULT_MB, search::TT_MIN_MB,
+         search::TT_MAX_MB);
+    printUciLine("option name Clear Hash type button");
+    info("option name MultiPV type spin default 1 min 1 max %d", search::MAX_MULTI_PV);
     printUciLine("option name OwnBook type check default true");
     printUciLine("option name Ponder type check default false");
     printUciLine("uciok");
+}
+
+// Keeps a line for after the search; the search stops reading before the room is full.
+void keepPendingLine(const char* line) {
+    std::memcpy(PendingLines[(pendingFirst + pendingCount) % PENDING_LINES], line, UCI_LINE_SIZE);
+    ++pendingCount;
+}
+
+bool takePendingLine(char* line) {
+    if (pendingCount == 0) return false;
+    std::memcpy(line, PendingLines[pendingFirst], UCI_LINE_SIZE);
+    pendingFirst = (pendingFirst + 1) % PENDING_LINES;
+    --pendingCount;
+    return true;
 }
 
 // Lines read while searching: answered at once or kept for afterwards.
@@ -108,9 +136,10 @@ void takeLineDuringSearch() {
     } else if (is(command, "debug")) {
         // nothing to do
     } else {
-        std::memcpy(pendingLine, line, sizeof pendingLine);
-        havePendingLine = true;
-        stopRequested = true;
+        // A setting changes the next search, never the running one; any other line ends the
+        // search. Reading stops once the room is full, so no line is ever lost.
+        keepPendingLine(line);
+        if (!is(command, "setoption") || pendingCount == PENDING_LINES) stopRequested = true;
     }
 }
 
@@ -140,8 +169,8 @@ PieceCode promotionCode(char letter) {
     }
 }
 
-// Plays one move of the list if it is legal; the list stops at the first that is not.
-bool replayMove(const char* text) {
+// The legal move this text names in the current position, in UCI's form.
+bool legalMoveOf(const char* text, Move& move) {
     const std::size_t length = std::strlen(text);
     if (length < 4 || length > 5) return false;
     const int fromCol = text[0] - 'a';
@@ -151,8 +180,13 @@ bool replayMove(const char* text) {
     if (!onBoard(fromRow, fromCol) || !onBoard(toRow, toCol)) return false;
     const PieceCode promotion = length == 5 ? promotionCode(text[4]) : EMPTY;
     if (length == 5 && promotion == EMPTY) return false;
+    return search::findLegalMove(fromRow, fromCol, toRow, toCol, promotion, move);
+}
+
+// Plays one move of the list if it is legal; the list stops at the first that is not.
+bool replayMove(const char* text) {
     Move move{};
-    if (!search::findLegalMove(fromRow, fromCol, toRow, toCol, promotion, move)) return false;
+    if (!legalMoveOf(text, move)) return false;
     search::playGameMove(move);
     return true;
 }
@@ -229,7 +263,30 @@ struct GoRequest {
     long long nodes = 0;
     bool infinite = false;
     bool ponder = false;
+    Move searchMoves[search::MAX_ROOT_MOVES];
+    int searchMoveCount = 0;
 };
+
+bool isGoWord(const char* word) {
+    static constexpr const char* GO_WORDS[] = {"wtime", "btime",    "winc",     "binc",   "movestogo", "depth",
+                                               "nodes", "movetime", "infinite", "ponder", "mate",      "perft"};
+    for (const char* goWord : GO_WORDS)
+        if (is(word, goWord)) return true;
+    return false;
+}
+
+// "searchmoves" takes the words after it up to the next word of "go"; words that name no
+// legal move are left out, and a move named twice counts once.
+int readSearchMoves(const Words& words, int index, GoRequest& request) {
+    for (; index < words.count && !isGoWord(words.word[index]); ++index) {
+        Move move{};
+        if (!legalMoveOf(words.word[index], move)) continue;
+        bool known = false;
+        for (int seen = 0; seen < request.searchMoveCount; ++seen) known = known || sameMove(request.searchMoves[seen], move);
+        if (!known && request.searchMoveCount < search::MAX_ROOT_MOVES) request.searchMoves[request.searchMoveCount++] = move;
+    }
+    return index - 1;
+}
 
 GoRequest parseGo(const Words& words) {
     GoRequest request;
@@ -243,6 +300,10 @@ GoRequest parseGo(const Words& words) {
         }
         if (is(name, "ponder")) {
             request.ponder = true;
+            continue;
+        }
+        if (is(name, "searchmoves")) {
+            index = readSearchMoves(words, index + 1, request);
             continue;
         }
         if (!hasValue) continue;
@@ -320,9 +381,35 @@ void waitForRelease(const GoRequest& request) {
     pondering = false;
 }
 
+// A book move is reported as a line of its own, so that every answered "go" shows a score.
+void reportBookMove(const Move& move) {
+    search::thinkStart = search::readClock();
+    search::selDepth = 0;
+    const Move line[MAX_PLY] = {move};
+    printLine({1, 0, 1, line, 1});
+    printUciLine("info string book move");
+}
+
+// The first legal move the root may play: what is played when no root move was searched.
+bool firstSearchableMove(Move& move) {
+    const int ply = movegen::searchPly;
+    movegen::moveCount[ply] = 0;
+    movegen::generateMoves();
+    for (int index = 0; index < movegen::moveCount[ply]; ++index) {
+        Move trial = movegen::MoveList[ply][index];
+        if (search::rootFilterActive && search::rootMoveSkipped(trial)) continue;
+        if (search::isLegalMove(trial)) {
+            move = movegen::MoveList[ply][index];
+            return true;
+        }
+    }
+    return false;
+}
+
 void go(const Words& words) {
     const GoRequest request = parseGo(words);
     stopRequested = false;
+    installUciReports();
     if (!positionKnown) {
         printUciLine("info string no position to search: the last one was not set");
         printBestMove(nullptr, false);
@@ -330,11 +417,13 @@ void go(const Words& words) {
     }
     pondering = request.ponder;
     search::nodeCount = 0;
-    // Analysis searches even where the book has a move: its panel must not stay empty.
-    if (book::bookActive && !request.infinite) {
+    // Analysis searches even where the book has a move: its panel must not stay empty. A
+    // "searchmoves" list asks about those moves, not the book's.
+    if (book::bookActive && !request.infinite && request.searchMoveCount == 0) {
         book::probeBook(search::PvTable[0][0]);
         if (book::bookActive) {
             Move bookMove = search::PvTable[0][0];
+            reportBookMove(bookMove);
             waitForRelease(request);
             printBestMove(&bookMove, false);
             return;
@@ -347,15 +436,24 @@ void go(const Words& words) {
     ponderHitBudget = budgetFor(request);
     search::timeBudget = pondering ? INFINITE_BUDGET_MS : ponderHitBudget;
     search::thinkStart = search::readClock();
-    search::iterativeDeepening(static_cast<int>(depthLimit));
+    search::restrictRootMoves(request.searchMoves, request.searchMoveCount);
+    const search::IterationResult result = search::iterativeDeepening(static_cast<int>(depthLimit));
     nodeLimit = 0;
     waitForRelease(request);
     Move chosen = search::PvTable[0][0];
     const bool searched = search::rootMoveStored();
-    if (searched || search::firstLegalMove(chosen))
+    if (searched || firstSearchableMove(chosen)) {
+        search::reportMoveToPlay(chosen, result.depth, result.score);
         printBestMove(&chosen, searched);
-    else
+    } else {
+        // No legal move: still a score, mate or stalemate, when no iteration said it.
+        if (!search::anyLineReported()) {
+            const bool mated = board::isKingAttacked(board::opponentOf(board::sideToMove));
+            printLine({1, mated ? -search::MATE_SCORE : search::DRAW_SCORE, 1, search::PvTable[0], 0});
+        }
         printBestMove(nullptr, false);
+    }
+    search::restrictRootMoves(nullptr, 0);
 }
 
 void newUciGame() {
@@ -365,13 +463,80 @@ void newUciGame() {
     book::bookActive = book::bookActive && ownBook;
 }
 
+// Option names are not case-sensitive.
+bool sameName(const char* name, const char* expected) {
+    for (; *name != '\0' && *expected != '\0'; ++name, ++expected)
+        if (std::tolower(static_cast<unsigned char>(*name)) != std::tolower(static_cast<unsigned char>(*expected)))
+            return false;
+    return *name == *expected;
+}
+
+// The words from first to before end joined by single spaces.
+void joinWords(const Words& words, int first, int end, char* text, std::size_t size) {
+    text[0] = '\0';
+    for (int index = first; index < end; ++index) {
+        if (index > first) std::strncat(text, " ", size - std::strlen(text) - 1);
+        std::strncat(text, words.word[index], size - std::strlen(text) - 1);
+    }
+}
+
+// A check option's value; false, with nothing set, for anything but true or false.
+bool readCheck(const char* name, const char* value, bool& setting) {
+    if (!is(value, "true") && !is(value, "false")) {
+        info("info string %s needs true or false, not \"%s\": unchanged", name, value);
+        return false;
+    }
+    setting = is(value, "true");
+    return true;
+}
+
+// A spin option's value within its range; false, with nothing set, otherwise.
+bool readSpin(const char* name, const char* value, long long minimum, long long maximum, long long& setting) {
+    long long number = 0;
+    if (!parseInteger(value, number) || number < minimum || number > maximum) {
+        info("info string %s needs a whole number from %lld to %lld, not \"%s\": unchanged", name, minimum, maximum,
+             value);
+        return false;
+    }
+    setting = number;
+    return true;
+}
+
+void setHash(const char* value) {
+    long long megabytes = 0;
+    if (!readSpin("Hash", value, search::TT_MIN_MB, search::TT_MAX_MB, megabytes)) return;
+    if (!search::resizeTranspositionTable(static_cast<std::size_t>(megabytes)))
+        info("info string Hash %lld MB cannot be had: the table stays at %zu MB", megabytes,
+             search::transpositionMegabytes());
+}
+
 void setOption(const Words& words) {
-    // setoption name <id> value <x>
-    if (words.count < 5 || !is(words.word[1], "name") || !is(words.word[3], "value")) return;
-    if (is(words.word[2], "Ponder")) ponderOption = is(words.word[4], "true");
-    if (!is(words.word[2], "OwnBook")) return;
-    ownBook = is(words.word[4], "true");
-    if (!ownBook) book::bookActive = false;
+    // setoption name <id> [value <x>]; both may be several words.
+    constexpr std::size_t OPTION_TEXT_SIZE = 256;
+    int valueAt = 2;
+    while (valueAt < words.count && !is(words.word[valueAt], "value")) ++valueAt;
+    char name[OPTION_TEXT_SIZE];
+    char value[OPTION_TEXT_SIZE];
+    if (words.count < 3 || !is(words.word[1], "name") || valueAt == 2) {
+        printUciLine("info string setoption needs: setoption name <id> [value <x>]");
+        return;
+    }
+    joinWords(words, 2, valueAt, name, sizeof name);
+    joinWords(words, valueAt + 1, words.count, value, sizeof value);
+    if (sameName(name, "Clear Hash")) {
+        search::clearTranspositionTable();
+    } else if (sameName(name, "Hash")) {
+        setHash(value);
+    } else if (sameName(name, "MultiPV")) {
+        long long lines = 0;
+        if (readSpin("MultiPV", value, 1, search::MAX_MULTI_PV, lines)) search::multiPvLines = static_cast<int>(lines);
+    } else if (sameName(name, "Ponder")) {
+        readCheck("Ponder", value, ponderOption);
+    } else if (sameName(name, "OwnBook")) {
+        if (readCheck("OwnBook", value, ownBook) && !ownBook) book::bookActive = false;
+    } else {
+        info("info string no option named \"%s\"", name);
+    }
 }
 
 }  // namespace
@@ -407,18 +572,15 @@ bool handleUciLine(char* line) {
 
 void uciDriver() {
     uciMode = true;
+    installUciReports();
     setProtocolOutput(true);
     search::inputInterrupts = uciInterrupts;
     std::signal(SIGINT, SIG_IGN);
     handshake();
     char* const line = driverLine;
     for (;;) {
-        if (havePendingLine) {
-            std::memcpy(line, pendingLine, UCI_LINE_SIZE);
-            havePendingLine = false;
-        } else if (readLine(line, UCI_LINE_SIZE, standardInput) == LineEnd::STREAM_END) {
-            return;
-        }
+        // Lines kept during a search come first.
+        if (!takePendingLine(line) && readLine(line, UCI_LINE_SIZE, standardInput) == LineEnd::STREAM_END) return;
         if (!handleUciLine(line)) return;
     }
 }

@@ -16,13 +16,16 @@
 #include "frontend/input.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
+#include "frontend/reports.h"
 #include "frontend/words.h"
 #include "movegen/generate.h"
 #include "movegen/movelist.h"
 #include "search/pv.h"
+#include "search/report.h"
 #include "search/search.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
+#include "search/transposition.h"
 
 namespace frontend {
 
@@ -44,6 +47,7 @@ constexpr long long MILLISECONDS_PER_CENTISECOND = 10;
 // Analysis has no clock: it ends with input, a mate score or the depth limit.
 constexpr int ANALYSIS_BUDGET_MS = INT_MAX;
 constexpr const char* OWN_BOOK_OPTION = "OwnBook";
+constexpr const char* CLEAR_HASH_OPTION = "Clear Hash";
 
 // The side the engine plays while enginePlays is set (enginePlays clear: force mode).
 Color engineSide = BLACK;
@@ -252,7 +256,10 @@ void announceFeatures(const char* argument) {
     printFeatureStart();
     printFeatures();
     printCheckOptionFeature(OWN_BOOK_OPTION, ownBook);
+    printButtonOptionFeature(CLEAR_HASH_OPTION);
     printFeatureEnd();
+    // An interface of the second version shows the last line as the engine's plan.
+    search::reports.lastLineNamesMove = true;
 }
 
 void answerPing(const char* argument, const char* line) {
@@ -290,6 +297,10 @@ void setOption(const char* line) {
     while (*text == ' ') ++text;
     const char* equals = std::strchr(text, '=');
     const std::size_t nameLength = equals == nullptr ? std::strlen(text) : static_cast<std::size_t>(equals - text);
+    if (equals == nullptr && std::strcmp(text, CLEAR_HASH_OPTION) == 0) {
+        search::clearTranspositionTable();
+        return;
+    }
     if (nameLength != std::strlen(OWN_BOOK_OPTION) || std::strncmp(text, OWN_BOOK_OPTION, nameLength) != 0) {
         printError("unknown option", line);
         return;
@@ -301,6 +312,18 @@ void setOption(const char* line) {
     ownBook = equals[1] == '1';
     // Turned on, it waits for the next game: the book follows games from their start.
     if (!ownBook) book::bookActive = false;
+}
+
+// "memory N": the table's size in MB, as UCI's Hash; a size that cannot be had keeps the old table.
+void setMemory(const char* argument, const char* line) {
+    long long megabytes = 0;
+    if (argument == nullptr || !parseInteger(argument, megabytes) ||
+        megabytes < static_cast<long long>(search::TT_MIN_MB) || megabytes > static_cast<long long>(search::TT_MAX_MB)) {
+        printError("memory needs a number of MB from 1 to 65536", line);
+        return;
+    }
+    if (!search::resizeTranspositionTable(static_cast<std::size_t>(megabytes)))
+        printError("no table of that size can be had; the old one stays", line);
 }
 
 void giveHint() {
@@ -433,6 +456,7 @@ bool handleSecondVersionLine(const Words& words, const char* line) {
     else if (is(command, "exit")) analysing = false;
     else if (is(command, ".")) reportAnalysis();
     else if (is(command, "option")) setOption(line);
+    else if (is(command, "memory")) setMemory(argument, line);
     else if (is(command, "hint")) giveHint();
     else if (is(command, "post")) postThinking = true;
     else if (is(command, "nopost")) postThinking = false;
@@ -459,6 +483,8 @@ bool isIgnored(const char* command) {
 
 void enterProtocolMode() {
     xboardMode = true;
+    search::protocolClock = true;
+    installXboardReports();
     setProtocolOutput(true);
     search::inputInterrupts = protocolInterrupts;
     std::signal(SIGINT, SIG_IGN);

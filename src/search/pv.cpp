@@ -10,6 +10,7 @@ namespace search {
 std::int64_t nodeCount = 0;
 Move PvTable[MAX_PLY][MAX_PLY];
 int pvLength[MAX_PLY];
+int selDepth = 0;
 
 void updatePv(const Move& move) {
     const int ply = movegen::searchPly;

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "movegen/movelist.h"
 #include "types.h"
 
 namespace search {
@@ -11,6 +12,13 @@ namespace search {
 extern std::int64_t nodeCount;
 extern Move PvTable[MAX_PLY][MAX_PLY];
 extern int pvLength[MAX_PLY];
+// The deepest ply a node of this think stood at, quiescence included; kept beside the
+// search for its reports, it changes nothing the search does.
+extern int selDepth;
+
+inline void noteSelectiveDepth() {
+    if (movegen::searchPly > selDepth) selDepth = movegen::searchPly;
+}
 
 // Makes the move the best of the node at searchPly, followed by the child's line.
 void updatePv(const Move& move);

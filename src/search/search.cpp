@@ -14,6 +14,7 @@
 #include "movegen/movelist.h"
 #include "search/ordering.h"
 #include "search/pv.h"
+#include "search/rootmoves.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -21,6 +22,7 @@ namespace search {
 
 bool stopSearch = false;
 bool rootRepetition = false;
+int rootBestValue = 0;
 bool (*inputInterrupts)() = nullptr;
 
 namespace {
@@ -107,6 +109,7 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
         setTranspositionValue(DRAW_SCORE);
     }
     pvLength[searchPly] = searchPly;
+    noteSelectiveDepth();
 
     // Step 5's check test reads only the board, so it is done first: it covers the wait for
     // the table slot, whose load the parent started when it made the move.
@@ -158,6 +161,7 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
         // is the pick made here.
         if (index != pickedAhead) pickNextMove(index);
         Move& move = movegen::MoveList[searchPly][index];
+        if (rootFilterActive && searchPly == 0 && rootMoveSkipped(move)) continue;
 
         // A node that did not cut off on its first move usually tries the next one too: pick
         // it now and ask for its child's slot, so the load overlaps this move's subtree.
@@ -210,6 +214,7 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
                 return beta;
             }
             if (value > alpha) {
+                if (searchPly == 0) rootBestValue = value;
                 raiseHistory(move, depth);
                 alpha = value;
                 bound = BOUND_EXACT;
@@ -236,6 +241,7 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
 int quiesce(int alpha, int beta) {
     bool legalFound = false;
     pvLength[searchPly] = searchPly;
+    noteSelectiveDepth();
     if (searchPly >= LAST_SEARCH_PLY) return eval::evaluate();
 
     // Standing pat: the side to move need not capture.

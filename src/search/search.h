@@ -16,6 +16,9 @@ constexpr int LAST_SEARCH_PLY = 29;
 
 extern bool stopSearch;
 extern bool rootRepetition;
+// The value of the best root move found so far in the current iteration: what an iteration cut
+// short knows of the move it leaves in row 0 of the line table.
+extern int rootBestValue;
 
 // Asked at every node when set (the protocol drivers set it): true stops the search.
 extern bool (*inputInterrupts)();

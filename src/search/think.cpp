@@ -1,6 +1,7 @@
 // The think driver; the order of its steps is what the interfaces see.
 #include "search/think.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "board/attacks.h"
@@ -8,18 +9,20 @@
 #include "board/position.h"
 #include "board/repetition.h"
 #include "book/book.h"
-#include "frontend/console.h"
-#include "frontend/movetext.h"
-#include "frontend/output.h"
-#include "frontend/thinking.h"
 #include "movegen/generate.h"
 #include "movegen/movelist.h"
 #include "search/ordering.h"
 #include "search/pv.h"
+#include "search/report.h"
+#include "search/rootmoves.h"
 #include "search/search.h"
 #include "search/timecontrol.h"
 
 namespace search {
+
+Reports reports;
+std::uint8_t maxDepth = DEFAULT_MAX_DEPTH;
+int multiPvLines = 1;
 
 namespace {
 
@@ -28,26 +31,135 @@ constexpr int ROOT_WINDOW = MATE_SCORE;
 // Mate distance in moves from the iteration depth at which the loop stopped.
 int mateDistance(int depth) { return (depth + 1) / 2; }
 
+// The first move of the last best line reported in this think, for the last-line rule.
+Move lastReportedMove{};
+bool bestLineReported = false;
+
+// One line of an iteration, kept while the other root lines of a multi-line iteration are searched.
+struct RootLine {
+    int score;
+    int length;
+    Move moves[MAX_PLY];
+};
+RootLine RootLines[MAX_MULTI_PV];
+
+void report(int depth, int score, int multiPv, const Move* moves, int length) {
+    if (multiPv == 1) {
+        lastReportedMove = moves[0];
+        bestLineReported = true;
+    }
+    if (reports.line != nullptr) reports.line({depth, score, multiPv, moves, length});
+}
+
+void keepRowZero(RootLine& line, int score) {
+    line.score = score;
+    line.length = pvLength[0];
+    std::copy(PvTable[0], PvTable[0] + MAX_PLY, line.moves);
+}
+
+void restoreRowZero(const RootLine& line) {
+    std::copy(line.moves, line.moves + MAX_PLY, PvTable[0]);
+    pvLength[0] = line.length;
+    rootBestValue = line.score;
+}
+
+// Legal root moves the search may consider (a "searchmoves" list counts).
+int searchableRootMoves() {
+    const int ply = movegen::searchPly;
+    movegen::moveCount[ply] = 0;
+    movegen::generateMoves();
+    int count = 0;
+    for (int index = 0; index < movegen::moveCount[ply]; ++index) {
+        Move trial = movegen::MoveList[ply][index];
+        if (!rootMoveSkipped(trial) && isLegalMove(trial)) ++count;
+    }
+    return count;
+}
+
+// One iteration that reports the best `lines` root moves: each pass searches the root again
+// with the moves already found left out. False when the think must stop (time, input or a
+// root repetition); row 0 then holds the best line this iteration has, or what the cut pass left.
+bool multiLineIteration(int depth, int lines, IterationResult& result) {
+    int found = 0;
+    bool stopped = false;
+    for (int pass = 0; pass < lines; ++pass) {
+        // A pass that finds no root move (all that is left loses to mate) must not report the last one.
+        if (pass > 0) PvTable[0][0] = Move{};
+        movegen::searchPly = 0;
+        stopSearch = false;
+        followPv = true;
+        const int score = alphaBeta(-ROOT_WINDOW, ROOT_WINDOW, depth, true);
+        if (stopSearch || rootRepetition) {
+            if (pass == 0) result.score = score;
+            stopped = true;
+            break;
+        }
+        if (!rootMoveStored()) break;
+        keepRowZero(RootLines[found++], score);
+        excludeRootMove(PvTable[0][0]);
+    }
+    clearRootExclusions();
+    if (found == 0) return !stopped;
+    if (stopped) {
+        // The first pass finished: its move is this iteration's best, whatever a later pass left.
+        restoreRowZero(RootLines[0]);
+        return false;
+    }
+    int order[MAX_MULTI_PV];
+    for (int index = 0; index < found; ++index) order[index] = index;
+    std::stable_sort(order, order + found,
+                     [](int first, int second) { return RootLines[first].score > RootLines[second].score; });
+    // The best line leads the next iteration and is the move played.
+    restoreRowZero(RootLines[order[0]]);
+    result.score = RootLines[order[0]].score;
+    for (int rank = 0; rank < found; ++rank) {
+        const RootLine& line = RootLines[order[rank]];
+        report(depth, line.score, rank + 1, line.moves, line.length);
+    }
+    return true;
+}
+
 }  // namespace
 
 IterationResult iterativeDeepening(int depthLimit) {
     clearHistory();
     clearPv();
     clearKillers();
+    selDepth = 0;
+    bestLineReported = false;
+    // The design's single line needs no count of the root moves, and is searched as it always was.
+    const int lines = multiPvLines > 1 ? std::min(multiPvLines, searchableRootMoves()) : 1;
     IterationResult result = {1, 0};
     for (result.depth = 1; result.depth <= depthLimit; ++result.depth) {
-        movegen::searchPly = 0;
-        stopSearch = false;
-        followPv = true;
-        result.score = alphaBeta(-ROOT_WINDOW, ROOT_WINDOW, result.depth, true);
-        if (stopSearch || rootRepetition) break;
-        frontend::printThinking(result.depth, result.score);
+        if (lines > 1) {
+            if (!multiLineIteration(result.depth, lines, result)) break;
+        } else {
+            movegen::searchPly = 0;
+            stopSearch = false;
+            followPv = true;
+            result.score = alphaBeta(-ROOT_WINDOW, ROOT_WINDOW, result.depth, true);
+            if (stopSearch || rootRepetition) break;
+            report(result.depth, result.score, 1, PvTable[0], pvLength[0]);
+        }
         if (std::abs(result.score) > MATE_THRESHOLD) break;
         resetKillerScores();
     }
     return result;
 }
 
+bool anyLineReported() { return bestLineReported; }
+
+void reportMoveToPlay(const Move& move, int depth, int score) {
+    if (!reports.lastLineNamesMove) return;
+    if (bestLineReported && sameMove(lastReportedMove, move)) return;
+    // An iteration cut short after it found a new best move: its line as it stands.
+    if (rootMoveStored() && sameMove(PvTable[0][0], move)) {
+        report(depth, rootBestValue, 1, PvTable[0], pvLength[0]);
+        return;
+    }
+    const Move alone[MAX_PLY] = {move};
+    report(depth, score, 1, alone, 1);
+}
 bool rootMoveStored() {
     // A cleared row holds zeros: a move from a1 to a1, which no real move is.
     const Move& move = PvTable[0][0];
@@ -101,46 +213,41 @@ void playGameMove(Move& move) {
 }
 
 void think() {
-    const bool console = !frontend::xboardMode;
     // Step 1. A flag that fell: resign without searching.
-    if (frontend::outOfTime) {
-        if (!console) frontend::printResign();
+    if (outOfTime) {
+        if (reports.resign != nullptr) reports.resign();
     } else if (board::gamePly >= board::MAX_GAME_PLY) {
-        frontend::printError("game too long", "move");
+        if (reports.gameTooLong != nullptr) reports.gameTooLong();
     } else {
         // A repetition seen in an earlier think says nothing about this position.
         rootRepetition = false;
         nodeCount = 0;
         IterationResult result = {1, 0};
         if (book::bookActive) book::probeBook(PvTable[0][0]);
-        if (!book::bookActive) {
+        const bool fromBook = book::bookActive;
+        if (!fromBook) {
             timeBudget = computeTimeBudget();
             thinkStart = readClock();
-            result = iterativeDeepening(frontend::maxDepth);
+            result = iterativeDeepening(maxDepth);
         }
-        if (console) {
-            if (result.score < -MATE_THRESHOLD) frontend::printLoseIn(mateDistance(result.depth));
-            if (result.score > MATE_THRESHOLD) frontend::printMateIn(mateDistance(result.depth));
-            if (rootRepetition) frontend::printDrawByRepetition();
-        }
+        if (reports.outcome != nullptr) reports.outcome(result.score, mateDistance(result.depth), rootRepetition);
         if (result.score < -MATE_THRESHOLD && result.depth == 1) {
-            if (!console) frontend::printResign();
+            if (reports.resign != nullptr) reports.resign();
         } else if (rootRepetition) {
-            if (!console) frontend::printRepetitionResult();
+            if (reports.repetitionResult != nullptr) reports.repetitionResult();
         } else {
             Move chosen = PvTable[0][0];
             // No root move finished (stalemate, or stopped at once): any legal move beats none.
             if (rootMoveStored() || firstLegalMove(chosen)) {
+                if (!fromBook) reportMoveToPlay(chosen, result.depth, result.score);
                 playGameMove(chosen);
-                char reply[frontend::REPLY_BUFFER_SIZE];
-                frontend::moveReplyText(chosen, reply);
-                frontend::printMoveReply(reply);
+                if (reports.movePlayed != nullptr) reports.movePlayed(chosen);
             }
         }
     }
     // Step 9. A repetition made by the move just played.
-    if (board::isRepetition()) frontend::printDrawByRepetition();
-    if (!console) frontend::flushOutput();
+    if (board::isRepetition() && reports.drawByRepetition != nullptr) reports.drawByRepetition();
+    if (reports.thinkDone != nullptr) reports.thinkDone();
 }
 
 }  // namespace search

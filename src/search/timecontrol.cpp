@@ -5,11 +5,11 @@
 
 #include <ctime>
 
-#include "frontend/console.h"
-
 namespace search {
 
 int timeLeft = 0;
+bool outOfTime = false;
+bool protocolClock = false;
 bool timeReceived = false;
 int moveTimeMs = 0;
 Level level = {0, 0, 0};
@@ -37,7 +37,7 @@ std::int64_t elapsedMilliseconds(const ClockReading& start, const ClockReading& 
 
 int computeTimeBudget() {
     // The console thinks to its depth limit unless the user has set a time per move.
-    if (!frontend::xboardMode) return moveTimeMs > 0 ? moveTimeMs : CONSOLE_TIME_BUDGET_MS;
+    if (!protocolClock) return moveTimeMs > 0 ? moveTimeMs : CONSOLE_TIME_BUDGET_MS;
     // The design's rule whenever the interface reports the clock; without it a think must
     // still have a budget (a budget of 0 would play the first legal move unsearched).
     if (timeReceived) {

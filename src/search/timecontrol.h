@@ -21,6 +21,10 @@ int wallClockMilliseconds();
 std::int64_t elapsedMilliseconds(const ClockReading& start, const ClockReading& now);
 
 extern int timeLeft;  // centiseconds, from the protocol's "time"
+// The protocol reported a clock below what a move needs: a think resigns without searching.
+extern bool outOfTime;
+// Set by the protocol driver: thinks are timed by the protocol's clock, not the console's rules.
+extern bool protocolClock;
 extern bool timeReceived;  // a "time" came in this game (protocol mode)
 extern int moveTimeMs;  // a fixed time per think set by "st"; 0 when none
 

@@ -2,23 +2,33 @@
 // and only where a store has written.
 #include "search/transposition.h"
 
+#include <sys/mman.h>
+
 #include <cstddef>
 #include <cstdint>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 #include "board/position.h"
 
 namespace search {
 
-alignas(TT_ALIGNMENT) TranspositionEntry TranspositionTable[TT_SIZE];
-bool WrittenBlocks[TT_CLEAR_BLOCKS];
+TranspositionEntry* TranspositionTable = nullptr;
+std::size_t transpositionSlots = 0;
 
 namespace {
 
 constexpr std::size_t DEPTH_OFFSET = offsetof(TranspositionEntry, depth);
+constexpr std::size_t HASHFULL_SAMPLE = 1000;
+constexpr int PER_MILLE = 1000;
+
+// Blocks of one page (of most machines) a store has written since the last clear: only
+// there can a depth be non-zero. A block holds the depth bytes of the slots whose depth lies in it.
+std::vector<bool> WrittenBlocks;
+// The mapping behind the table, kept whole so that it can be given back.
+void* mappedMemory = nullptr;
+std::size_t mappedBytes = 0;
 
 std::size_t blockOfDepth(const TranspositionEntry& entry) {
     return static_cast<std::size_t>(reinterpret_cast<const char*>(&entry.depth) -
@@ -31,33 +41,74 @@ std::size_t firstSlotOfBlock(std::size_t block) {
     const std::size_t start = block * TT_CLEAR_BLOCK_BYTES;
     if (start <= DEPTH_OFFSET) return 0;
     const std::size_t slot = (start - DEPTH_OFFSET + sizeof(TranspositionEntry) - 1) / sizeof(TranspositionEntry);
-    return slot < TT_SIZE ? slot : TT_SIZE;
+    return slot < transpositionSlots ? slot : transpositionSlots;
 }
 
-// Every probe lands on a random slot of 32 MB: with 4 KiB pages nearly each one also misses the
-// address translation cache. Asking for 2 MiB pages on the whole 2 MiB pieces of the table
-// removes most of those walks. Only advice: nothing is touched, and the kernel may decline.
-void adviseLargePages() {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t LARGE_PAGE_BYTES = TT_ALIGNMENT;
-    const auto start = reinterpret_cast<std::uintptr_t>(TranspositionTable);
-    const std::uintptr_t first = (start + LARGE_PAGE_BYTES - 1) & ~(LARGE_PAGE_BYTES - 1);
-    const std::uintptr_t last = (start + sizeof(TranspositionTable)) & ~(LARGE_PAGE_BYTES - 1);
-    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+// Every probe lands on a random slot of the table: with 4 KiB pages nearly each one also misses
+// the address translation cache. Asking for 2 MiB pages removes most of those walks. Only
+// advice: nothing is touched, and the kernel may decline.
+void adviseLargePages(void* start, std::size_t bytes) {
+#if defined(MADV_HUGEPAGE)
+    madvise(start, bytes, MADV_HUGEPAGE);
+#else
+    (void)start;
+    (void)bytes;
 #endif
+}
+
+// Zeroed memory straight from the system, on a 2 MiB boundary: no page is backed before a
+// store writes to it. Not reserved past what the system would grant, so a size the machine
+// cannot hold is refused here rather than failing later in a search.
+bool mapTable(std::size_t slots) {
+    const std::size_t tableBytes = slots * sizeof(TranspositionEntry);
+    const std::size_t bytes = tableBytes + TT_ALIGNMENT;
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED) return false;
+    const auto address = reinterpret_cast<std::uintptr_t>(memory);
+    const std::uintptr_t aligned = (address + TT_ALIGNMENT - 1) & ~(TT_ALIGNMENT - 1);
+    if (mappedMemory != nullptr) munmap(mappedMemory, mappedBytes);
+    mappedMemory = memory;
+    mappedBytes = bytes;
+    TranspositionTable = reinterpret_cast<TranspositionEntry*>(aligned);
+    transpositionSlots = slots;
+    adviseLargePages(TranspositionTable, tableBytes);
+    WrittenBlocks.assign((tableBytes + TT_CLEAR_BLOCK_BYTES - 1) / TT_CLEAR_BLOCK_BYTES, false);
+    return true;
+}
+
+void ensureTable() {
+    if (TranspositionTable == nullptr && !mapTable(TT_SIZE)) {
+        std::fputs("no memory for the transposition table\n", stderr);
+        std::abort();
+    }
 }
 
 }  // namespace
 
+bool resizeTranspositionTable(std::size_t megabytes) {
+    if (megabytes < TT_MIN_MB || megabytes > TT_MAX_MB) return false;
+    const std::size_t slots = megabytes * TT_BYTES_PER_MB / sizeof(TranspositionEntry);
+    if (TranspositionTable != nullptr && slots == transpositionSlots) return true;
+    return mapTable(slots);
+}
+
+std::size_t transpositionMegabytes() {
+    return transpositionSlots * sizeof(TranspositionEntry) / TT_BYTES_PER_MB;
+}
+
+int hashFullPermille() {
+    ensureTable();
+    const std::size_t sample = transpositionSlots < HASHFULL_SAMPLE ? transpositionSlots : HASHFULL_SAMPLE;
+    std::size_t stored = 0;
+    for (std::size_t slot = 0; slot < sample; ++slot) stored += TranspositionTable[slot].depth != 0;
+    return static_cast<int>(stored * PER_MILLE / sample);
+}
+
 TranspositionEntry& transpositionSlot() { return slotOf(board::currentKey); }
 
 void clearTranspositionTable() {
-    static bool advised = false;
-    if (!advised) {
-        adviseLargePages();
-        advised = true;
-    }
-    for (std::size_t block = 0; block < TT_CLEAR_BLOCKS; ++block) {
+    ensureTable();
+    for (std::size_t block = 0; block < WrittenBlocks.size(); ++block) {
         if (!WrittenBlocks[block]) continue;
         const std::size_t end = firstSlotOfBlock(block + 1);
         for (std::size_t slot = firstSlotOfBlock(block); slot < end; ++slot) TranspositionTable[slot].depth = 0;

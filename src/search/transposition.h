@@ -1,4 +1,5 @@
-// The transposition table: 2,000,000 directly mapped slots, depth-preferred.
+// The transposition table: directly mapped slots, depth-preferred; 2,000,000 of them
+// unless the user asks for another size.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +13,13 @@ namespace search {
 constexpr std::uint8_t BOUND_EXACT = 0;
 constexpr std::uint8_t BOUND_UPPER = 1;
 constexpr std::uint8_t BOUND_LOWER = 2;
+// The default table, and the sizes a user may ask for, in MB of 1,000,000 bytes: a slot is
+// 16 bytes, so the default 32 MB is exactly the 2,000,000 slots the search was tuned with.
 constexpr int TT_SIZE = 2000000;
+constexpr std::size_t TT_BYTES_PER_MB = 1000000;
+constexpr std::size_t TT_DEFAULT_MB = 32;
+constexpr std::size_t TT_MIN_MB = 1;
+constexpr std::size_t TT_MAX_MB = 65536;
 constexpr int NO_HASH_VALUE = -3000000;
 
 // A stored move keeps what the engine ever reads of a table move: its squares and its
@@ -55,21 +62,29 @@ struct TranspositionEntry {
 };
 static_assert(sizeof(TranspositionEntry) == 16, "a slot is 16 bytes: four to a cache line");
 
-// The table starts on a 2 MiB boundary: its blocks below are the memory's own pages, and
-// all of it can lie in large pages.
+// The table starts on a 2 MiB boundary, so all of it can lie in large pages; its memory
+// comes from the system untouched, and a page is only backed once a store writes to it.
 constexpr std::size_t TT_CLEAR_BLOCK_BYTES = 4096;
 constexpr std::size_t TT_ALIGNMENT = std::size_t{2} << 20;
 static_assert(TT_ALIGNMENT % TT_CLEAR_BLOCK_BYTES == 0);
-alignas(TT_ALIGNMENT) extern TranspositionEntry TranspositionTable[TT_SIZE];
+static_assert(TT_DEFAULT_MB * TT_BYTES_PER_MB / sizeof(TranspositionEntry) == TT_SIZE);
+extern TranspositionEntry* TranspositionTable;
+extern std::size_t transpositionSlots;
 
-// The table in blocks of one page (of most machines); a block holds the depth bytes of
-// the slots whose depth lies in it.
-constexpr std::size_t TT_CLEAR_BLOCKS = (sizeof(TranspositionEntry) * TT_SIZE + TT_CLEAR_BLOCK_BYTES - 1) / TT_CLEAR_BLOCK_BYTES;
-// Blocks a store has written since the last clear: only there can a depth be non-zero.
-extern bool WrittenBlocks[TT_CLEAR_BLOCKS];
-
-// The slot a key maps to.
-inline TranspositionEntry& slotOf(HashKey key) { return TranspositionTable[key % TT_SIZE]; }
+// The slot a key maps to. The default size is a constant divisor, which the compiler turns
+// into a multiplication; only another size pays for a division.
+inline std::size_t slotIndex(HashKey key) {
+    if (transpositionSlots == TT_SIZE) [[likely]]
+        return static_cast<std::size_t>(key % TT_SIZE);
+    return static_cast<std::size_t>(key % transpositionSlots);
+}
+inline TranspositionEntry& slotOf(HashKey key) { return TranspositionTable[slotIndex(key)]; }
+// A table of this many MB (TT_MIN_MB to TT_MAX_MB), empty; false when the memory cannot
+// be had, and the old table then stays as it was. The same size again changes nothing.
+bool resizeTranspositionTable(std::size_t megabytes);
+std::size_t transpositionMegabytes();
+// Per mille of a fixed sample of slots stored into since the last clear.
+int hashFullPermille();
 // The slot of currentKey; its move is read for ordering without a key check.
 TranspositionEntry& transpositionSlot();
 // Every slot's depth becomes 0 (keys, values and moves stay), written only in the blocks

@@ -1,0 +1,62 @@
+// The console announces mates and draws for a person; the xboard protocol resigns and
+// claims; UCI reports lines only and prints its own "bestmove".
+#include "frontend/reports.h"
+
+#include "frontend/movetext.h"
+#include "frontend/output.h"
+#include "frontend/thinking.h"
+#include "search/report.h"
+#include "search/think.h"
+
+namespace frontend {
+
+namespace {
+
+void consoleOutcome(int score, int mateMoves, bool repetition) {
+    if (score < -search::MATE_THRESHOLD) printLoseIn(mateMoves);
+    if (score > search::MATE_THRESHOLD) printMateIn(mateMoves);
+    if (repetition) printDrawByRepetition();
+}
+
+void movePlayed(const Move& move) {
+    char reply[REPLY_BUFFER_SIZE];
+    moveReplyText(move, reply);
+    printMoveReply(reply);
+}
+
+void gameTooLong() { printError("game too long", "move"); }
+
+// What a think says in both the console and the xboard protocol.
+search::Reports playingReports() {
+    search::Reports playing;
+    playing.line = printLine;
+    playing.movePlayed = movePlayed;
+    playing.drawByRepetition = printDrawByRepetition;
+    playing.gameTooLong = gameTooLong;
+    return playing;
+}
+
+}  // namespace
+
+void installConsoleReports() {
+    search::Reports console = playingReports();
+    console.outcome = consoleOutcome;
+    search::reports = console;
+}
+
+void installXboardReports() {
+    search::Reports xboard = playingReports();
+    xboard.resign = printResign;
+    xboard.repetitionResult = printRepetitionResult;
+    xboard.thinkDone = flushOutput;
+    search::reports = xboard;
+}
+
+void installUciReports() {
+    search::Reports uci;
+    uci.line = printLine;
+    uci.lastLineNamesMove = true;
+    search::reports = uci;
+}
+
+}  // namespace frontend
