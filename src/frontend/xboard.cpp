@@ -18,7 +18,6 @@
 #include "frontend/output.h"
 #include "frontend/reports.h"
 #include "frontend/words.h"
-#include "movegen/generate.h"
 #include "movegen/movelist.h"
 #include "search/pv.h"
 #include "search/report.h"
@@ -339,18 +338,6 @@ void giveHint() {
     printHint(text);
 }
 
-int legalMoveCount() {
-    const int ply = movegen::searchPly;
-    movegen::moveCount[ply] = 0;
-    movegen::generateMoves();
-    int legal = 0;
-    for (int index = 0; index < movegen::moveCount[ply]; ++index) {
-        Move trial = movegen::MoveList[ply][index];
-        if (search::isLegalMove(trial)) ++legal;
-    }
-    return legal;
-}
-
 long long elapsedCentiseconds() {
     return search::elapsedMilliseconds(search::thinkStart, search::readClock()) / MILLISECONDS_PER_CENTISECOND;
 }
@@ -360,7 +347,7 @@ void reportAnalysis() {
     if (!analysing) return;
     // Asked before the search of a new position has started: nothing searched yet.
     if (analysisStale) {
-        const int moves = legalMoveCount();
+        const int moves = search::searchableRootMoves();
         printAnalysisStatus(0, 0, 0, moves, moves);
         return;
     }
@@ -424,7 +411,7 @@ void runAnalysis() {
     if (board::gamePly >= board::MAX_GAME_PLY) return;
     progress.depth = 0;
     progress.movesStarted = 0;
-    progress.movesTotal = legalMoveCount();
+    progress.movesTotal = search::searchableRootMoves();
     progress.finished = false;
     std::memcpy(progress.rootBoard, board::Board, sizeof progress.rootBoard);
     search::rootRepetition = false;
