@@ -527,7 +527,9 @@ TEST(Search, MultipleLinesAndRestrictedRoot) {
             ASSERT_FALSE(CapturedMoves[at].empty());
             EXPECT_NE(std::find(legal.begin(), legal.end(), CapturedMoves[at][0]), legal.end());
             firstMoves.insert(CapturedMoves[at][0]);
-            if (rank > 0) EXPECT_LE(line.score, CapturedLines[at - 1].score) << "depth " << depth;
+            if (rank > 0) {
+                EXPECT_LE(line.score, CapturedLines[at - 1].score) << "depth " << depth;
+            }
         }
         EXPECT_EQ(firstMoves.size(), static_cast<std::size_t>(LINES)) << "depth " << depth;
     }

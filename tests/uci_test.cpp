@@ -693,3 +693,20 @@ TEST(Uci, PerftRefusesBadDepths) {
         EXPECT_EQ(uci.process().readLine(10s), "readyok") << command;
     }
 }
+
+// A position no game reaches (a pawn on the first or last rank, the side not to move in check)
+// is refused as a broken one is, but leaves no position: "go" answers no move until a good one.
+TEST(Uci, UnplayablePositionsLeaveNoPosition) {
+    Uci uci;
+    for (const char* fen : {"4k2P/8/8/8/8/8/8/4K3 w - - 0 1", "4k3/8/8/8/8/8/8/p3K3 b - - 0 1",
+                            "4k3/8/8/8/8/8/8/4R1K1 w - - 0 1"}) {
+        uci.send(std::string("position fen ") + fen);
+        const auto line = uci.process().readLine(10s);
+        ASSERT_TRUE(line) << fen;
+        EXPECT_EQ(line->rfind("info string position not set: ", 0), 0u) << fen << ": " << *line;
+        EXPECT_EQ(uci.go("go depth 1", RulesGame()).bestmove, "0000") << fen;
+    }
+    const RulesGame game("4k3/8/8/8/8/8/8/4R1K1 b - -");
+    uci.send("position fen 4k3/8/8/8/8/8/8/4R1K1 b - - 0 1");
+    expectLegalBest(uci.go("go depth 1", game), game, "the same board with the checked side to move");
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -636,6 +637,370 @@ TEST(XboardTraffic, ThinkBudgetsWithoutAClock) {
         EXPECT_GE(turn.thinkingLines, 1) << test.settings[0];
         EXPECT_LE(turn.elapsed, test.budget + BUDGET_MARGIN) << test.settings[0];
         ASSERT_TRUE(session.play(game, turn));
+    }
+    session.finish();
+}
+
+// ---- The second version: what an interface gets after "protover 2" ----
+
+// A thinking line of the second version: the first version's form with the real time, in
+// centiseconds, in the third field.
+bool parseTimedThinking(const std::string& text, Thinking& thinking) {
+    std::vector<std::string> words = wordsOf(text);
+    if (words.size() < 4 || !isNumber(words[2])) return false;
+    std::string zeroed;
+    words[2] = "0";
+    for (const std::string& word : words) zeroed += (zeroed.empty() ? "" : " ") + word;
+    return text.find("  ") == std::string::npos && parseThinking(zeroed, thinking);
+}
+
+// Opens the second version and checks the feature exchange: done=0 first, done=1 last, the
+// features an interface needs to skip every fallback, and the book option.
+void openSecondVersion(Session& session) {
+    session.send("xboard");
+    session.send("protover 2");
+    session.expectLine("");
+    session.expectLine("feature done=0");
+    std::vector<std::string> features;
+    std::vector<std::string> lines;
+    for (;;) {
+        const auto line = session.engine.readLine(REPLY_TIMEOUT);
+        ASSERT_TRUE(line.has_value()) << "no feature done=1";
+        if (*line == "feature done=1") break;
+        ASSERT_EQ(line->rfind("feature ", 0), 0u) << *line;
+        lines.push_back(*line);
+        const std::vector<std::string> words = wordsOf(*line);
+        features.insert(features.end(), words.begin() + 1, words.end());
+    }
+    for (const char* feature : {"myname=\"Morvelline\"", "ping=1", "setboard=1", "usermove=1", "san=0", "time=1",
+                                "draw=0", "sigint=0", "sigterm=0", "reuse=1", "analyze=1", "colors=0",
+                                "variants=\"normal\"", "memory=1", "pause=0", "nps=0", "debug=1", "exclude=0",
+                                "setscore=0", "name=0"})
+        EXPECT_NE(std::find(features.begin(), features.end(), feature), features.end()) << feature;
+    for (const char* option : {"feature option=\"OwnBook -check 1\"", "feature option=\"Clear Hash -button\""})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), option), lines.end()) << option;
+    // The interface's replies are read silently: the next line is the pong.
+    for (const char* reply : {"accepted myname", "accepted ping", "accepted usermove", "rejected nps"})
+        session.send(reply);
+    session.send("ping 1");
+    session.expectLine("pong 1");
+}
+
+// The lines of a think or an analysis up to the first line that is no thinking line; every
+// variation is checked against the game, and none may be a move.
+struct Thoughts {
+    std::vector<Thinking> lines;
+    std::string next;
+};
+
+Thoughts readThoughts(Session& session, const RulesGame& game) {
+    Thoughts thoughts;
+    for (;;) {
+        const auto line = session.engine.readLine(REPLY_TIMEOUT);
+        if (!line) {
+            ADD_FAILURE() << "the engine went silent";
+            return thoughts;
+        }
+        Thinking thinking;
+        if (!parseTimedThinking(*line, thinking)) {
+            thoughts.next = *line;
+            return thoughts;
+        }
+        EXPECT_TRUE(game.lineIsLegal(thinking.line)) << *line << " after" << ::testing::PrintToString(game.moves());
+        thoughts.lines.push_back(thinking);
+    }
+}
+
+// The engine's turn: thinking lines, then its move, which must be legal; false when it gave no move.
+bool engineMoves(Session& session, RulesGame& game, Thoughts* seen = nullptr) {
+    const Thoughts thoughts = readThoughts(session, game);
+    if (seen != nullptr) *seen = thoughts;
+    std::string move;
+    if (!parseMoveLine(thoughts.next, move)) return false;
+    EXPECT_TRUE(game.isLegal(move)) << move << " after" << ::testing::PrintToString(game.moves());
+    if (!game.isLegal(move)) return false;
+    // The last line before the move names it (thinking lines carry no promotion letter).
+    if (!thoughts.lines.empty() && !thoughts.lines.back().line.empty()) {
+        EXPECT_EQ(thoughts.lines.back().line.front(), move.substr(0, 4)) << "the last line does not name the move";
+    }
+    game.play(move);
+    return true;
+}
+
+TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    openSecondVersion(session);
+    const struct {
+        const char* line;
+        const char* reply;
+    } ANSWERS[] = {
+        {"ping 42", "pong 42"},
+        {"ping", "Error (ping needs a number): ping"},
+        {"ping x", "Error (ping needs a number): ping x"},
+        {"option Foo=1", "Error (unknown option): option Foo=1"},
+        {"option OwnBook=x", "Error (OwnBook needs 0 or 1): option OwnBook=x"},
+        {"option OwnBook", "Error (OwnBook needs 0 or 1): option OwnBook"},
+        {"usermove", "Illegal move: usermove"},
+        {"usermove zz", "Illegal move: zz"},
+        {"usermove e2e5", "Illegal move: e2e5"},
+        {"setboard", "tellusererror Illegal position"},
+        {"memory", "Error (memory needs a number of MB from 1 to 65536): memory"},
+        {"memory 0", "Error (memory needs a number of MB from 1 to 65536): memory 0"},
+        {"memory 65537", "Error (memory needs a number of MB from 1 to 65536): memory 65537"},
+        // Good settings answer nothing: the next line is the pong.
+        {"memory 4\noption Clear Hash\noption OwnBook=1\nping 43", "pong 43"},
+    };
+    for (const auto& answer : ANSWERS) {
+        session.send(answer.line);
+        session.expectLine(answer.reply);
+    }
+
+    // A ping that comes during a think is answered after the move.
+    RulesGame game;
+    for (const char* line : {"new", "force", "time 100000", "otim 100000", "go"}) session.send(line);
+    Thinking first;
+    const auto line = session.engine.readLine(REPLY_TIMEOUT);
+    ASSERT_TRUE(line && parseTimedThinking(*line, first)) << line.value_or("nothing");
+    session.send("ping 9");
+    ASSERT_TRUE(engineMoves(session, game));
+    session.expectLine("pong 9");
+
+    // The hint is the reply the last line expected to the move played; usermove and bare moves both play.
+    game = RulesGame();
+    game.play("e2e4");
+    for (const char* line : {"new", "force", "sd 3", "usermove e2e4", "go"}) session.send(line);
+    Thoughts thoughts;
+    ASSERT_TRUE(engineMoves(session, game, &thoughts));
+    ASSERT_FALSE(thoughts.lines.empty());
+    session.send("hint");
+    const auto hint = session.engine.readLine(REPLY_TIMEOUT);
+    ASSERT_TRUE(hint && hint->rfind("Hint: ", 0) == 0) << hint.value_or("nothing");
+    EXPECT_TRUE(game.isLegal(hint->substr(6))) << *hint;
+    const std::vector<std::string>& expected = thoughts.lines.back().line;
+    if (expected.size() >= 2) {
+        EXPECT_EQ(hint->substr(6), expected[1]);
+    }
+    const std::string reply = game.legalMoves().front();
+    game.play(reply);
+    session.send(reply);
+    ASSERT_TRUE(engineMoves(session, game));
+
+    // playother: the engine takes the side not on move and answers the next move.
+    game = RulesGame();
+    game.play("e2e4");
+    for (const char* line : {"new", "force", "sd 2", "e2e4", "playother"}) session.send(line);
+    session.send("ping 2");
+    session.expectLine("pong 2");
+    game.play("e7e5");
+    session.send("usermove e7e5");
+    ASSERT_TRUE(engineMoves(session, game));
+
+    // nopost silences the thinking lines, post brings them back.
+    for (const bool post : {false, true}) {
+        game = RulesGame();
+        for (const char* line : {post ? "post" : "nopost", "new", "force", "sd 2", "go"}) session.send(line);
+        ASSERT_TRUE(engineMoves(session, game, &thoughts));
+        EXPECT_EQ(thoughts.lines.size(), post ? 2u : 0u);
+    }
+    session.finish();
+}
+
+// The shipped book answers a new game at once; "option OwnBook=0" searches instead, for every
+// game until "option OwnBook=1"; a "setboard" turns the book off even for the start position.
+TEST(XboardSecondVersion, BookOptionAndSetboard) {
+    Session session(MORVELLINE_SOURCE_DIR);
+    openSecondVersion(session);
+    const std::string START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    const struct {
+        std::vector<std::string> lines;
+        bool searched;
+    } CASES[] = {
+        {{"new", "sd 2", "go"}, false},
+        {{"option OwnBook=0", "new", "sd 2", "go"}, true},
+        {{"new", "sd 2", "go"}, true},
+        {{"option OwnBook=1", "new", "sd 2", "go"}, false},
+        {{"new", "force", "setboard " + START, "sd 2", "go"}, true},
+    };
+    for (const auto& test : CASES) {
+        SCOPED_TRACE(test.lines.front());
+        RulesGame game;
+        for (const std::string& line : test.lines) session.send(line);
+        Thoughts thoughts;
+        ASSERT_TRUE(engineMoves(session, game, &thoughts));
+        EXPECT_EQ(!thoughts.lines.empty(), test.searched);
+    }
+
+    // Refused positions keep the one set before; the engine's move must be legal there.
+    const std::string GOOD = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R b KQkq - 0 1";
+    const char* const BAD[] = {
+        "8/8/8/8/8/8/8/8 w - - 0 1",               // no kings (PyChess's hint panel sends this one)
+        "4k3/8/8/8/8/8/8/3KK3 w - - 0 1",          // two white kings
+        "4k2P/8/8/8/8/8/8/4K3 w - - 0 1",          // a pawn on the last rank
+        "4k3/8/8/8/8/8/8/p3K3 b - - 0 1",          // a pawn on the first rank
+        "4k3/8/8/8/8/8/8/4R1K1 w - - 0 1",         // the side not to move in check
+        "rnbqkbnr/pppppppp/8/8 w KQkq - 0 1",      // four ranks
+        "4k3/8/8/8/8/8/8/4K3 x - - 0 1",           // no side to move
+        "4k3/8/8/8/8/8/8/4K3 w - e9 0 1",          // no such square
+    };
+    for (const char* line : {"new", "force", "sd 3"}) session.send(line);
+    session.send("setboard " + GOOD);
+    for (const char* fen : BAD) {
+        session.send(std::string("setboard ") + fen);
+        session.expectLine("tellusererror Illegal position");
+    }
+    session.send("go");
+    RulesGame game(GOOD.substr(0, GOOD.rfind(" 0 1")));
+    ASSERT_TRUE(engineMoves(session, game)) << "no move after go";
+    session.finish();
+}
+
+// Reads an analysis until both the pong and its last line (the depth limit, or a mate score,
+// which ends the deepening) have come; only thinking lines of the game may come besides.
+void analysisUntil(Session& session, const RulesGame& game, const std::string& pong, int lastDepth) {
+    bool pongSeen = false;
+    bool lastSeen = false;
+    while (!pongSeen || !lastSeen) {
+        const auto line = session.engine.readLine(REPLY_TIMEOUT);
+        ASSERT_TRUE(line.has_value()) << (pongSeen ? "no last line" : "no pong");
+        Thinking thinking;
+        if (parseTimedThinking(*line, thinking)) {
+            EXPECT_TRUE(game.lineIsLegal(thinking.line)) << *line;
+            lastSeen = lastSeen || thinking.depth == lastDepth || std::llabs(thinking.score) > MATE_SCORE - MAX_DEPTH * 2;
+        } else {
+            ASSERT_EQ(*line, pong) << "while analysing";
+            pongSeen = true;
+        }
+    }
+}
+
+// "stat01: time nodes ply mvleft mvtot".
+std::vector<long long> statusOf(const std::string& line) {
+    std::vector<std::string> words = wordsOf(line);
+    std::vector<long long> numbers;
+    if (words.size() != 6 || words[0] != "stat01:") return numbers;
+    for (std::size_t index = 1; index < words.size(); ++index)
+        if (isNumber(words[index])) numbers.push_back(std::stoll(words[index]));
+    return numbers;
+}
+
+// Analysis mode follows every change of the position and never plays: each step's lines go
+// in one write with a ping, so the engine sees them together, and reading stops at the pong
+// and at the search's last line. Then an analysis without a depth limit, cut by a move.
+TEST(XboardSecondVersion, AnalysisFollowsThePositionAndNeverMoves) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    openSecondVersion(session);
+    constexpr int DEPTH = 3;
+    const std::string FEN = "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1";
+    const std::string MATED = "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3";
+    // The rules model is one position at a time, so each step names its game as a FEN and moves.
+    const std::string START;
+    const std::string FEN_GAME = FEN.substr(0, FEN.rfind(" 0 1"));
+    const struct {
+        std::string lines;
+        std::string fen;
+        std::vector<std::string> moves;
+        int lastDepth;
+    } STEPS[] = {
+        {"new\nforce\nsd 3\npost\nanalyze", START, {}, DEPTH},
+        {"usermove e2e4", START, {"e2e4"}, DEPTH},
+        {"e7e5", START, {"e2e4", "e7e5"}, DEPTH},
+        {"undo", START, {"e2e4"}, DEPTH},
+        {"setboard " + FEN, FEN_GAME, {}, DEPTH},
+        {"usermove e1d2", FEN_GAME, {"e1d2"}, DEPTH},
+        {"setboard " + MATED, MATED.substr(0, MATED.rfind(" 1 3")), {}, 1},  // the game is over
+        {"new\nsd 3", START, {}, DEPTH},
+        // "new" makes the engine Black again, but analysis still only analyses.
+        {"usermove e2e4", START, {"e2e4"}, DEPTH},
+    };
+    int ping = 10;
+    for (const auto& step : STEPS) {
+        SCOPED_TRACE(step.lines);
+        RulesGame game(step.fen);
+        for (const std::string& move : step.moves) game.play(move);
+        const std::string pong = "pong " + std::to_string(++ping);
+        ASSERT_TRUE(session.engine.writeLine(step.lines + "\nping " + std::to_string(ping)));
+        analysisUntil(session, game, pong, step.lastDepth);
+        // Finished: the status names the last depth, no move left and all the legal moves.
+        session.send(".");
+        const auto status = session.engine.readLine(REPLY_TIMEOUT);
+        ASSERT_TRUE(status.has_value());
+        const std::vector<long long> numbers = statusOf(*status);
+        ASSERT_EQ(numbers.size(), 5u) << *status;
+        EXPECT_EQ(numbers[2], step.lastDepth) << *status;
+        EXPECT_EQ(numbers[3], 0) << *status;
+        EXPECT_EQ(numbers[4], static_cast<long long>(game.legalMoves().size())) << *status;
+    }
+
+    // Without a depth limit the search runs until a line comes: "." is answered during it,
+    // a move cuts it and starts it again on the new position, "exit" ends it.
+    RulesGame game;
+    ASSERT_TRUE(session.engine.writeLine("new\nping 30"));
+    const Thoughts before = readThoughts(session, game);
+    ASSERT_EQ(before.next, "pong 30");
+    Thinking line;
+    const auto started = session.engine.readLine(REPLY_TIMEOUT);
+    ASSERT_TRUE(started && parseTimedThinking(*started, line)) << started.value_or("nothing");
+    session.send(".");
+    Thoughts running = readThoughts(session, game);
+    const std::vector<long long> numbers = statusOf(running.next);
+    ASSERT_EQ(numbers.size(), 5u) << running.next;
+    EXPECT_EQ(numbers[4], 20);
+    EXPECT_LE(numbers[3], 20);
+    ASSERT_TRUE(session.engine.writeLine("usermove d2d4\nping 31"));
+    running = readThoughts(session, game);
+    ASSERT_EQ(running.next, "pong 31");
+    game.play("d2d4");
+    const auto first = session.engine.readLine(REPLY_TIMEOUT);
+    ASSERT_TRUE(first && parseTimedThinking(*first, line)) << first.value_or("nothing");
+    EXPECT_TRUE(game.lineIsLegal(line.line)) << *first;
+    ASSERT_TRUE(session.engine.writeLine("exit\nping 32"));
+    ASSERT_EQ(readThoughts(session, game).next, "pong 32");
+    // Out of analysis and in force mode: a move is played and not answered.
+    session.send("usermove d7d5");
+    session.send("ping 33");
+    session.expectLine("pong 33");
+    session.finish();
+}
+
+// Games the way xboard drives a second-version engine: no "white"/"black", moves as
+// "usermove", "go" only for the first move as White, "ping" to wait for the engine, and
+// "result" and "force" at the end; the shipped book plays the first moves.
+TEST(XboardSecondVersion, GamesAsXboardDrivesIt) {
+    Session session(MORVELLINE_SOURCE_DIR);
+    openSecondVersion(session);
+    constexpr std::size_t PLY_CAP = 80;
+    constexpr int CLOCK = 600;
+    int ping = 100;
+    for (const bool engineWhite : {true, false}) {
+        SCOPED_TRACE(engineWhite ? "engine White" : "engine Black");
+        for (const char* line : {"new", "random", "level 40 5 0", "post", "hard", "easy"}) session.send(line);
+        session.send("ping " + std::to_string(++ping));
+        session.expectLine("pong " + std::to_string(ping));
+        RulesGame game;
+        std::mt19937 random(engineWhite ? 3 : 4);
+        bool engineMovedOnce = false;
+        while (game.moves().size() < PLY_CAP && !game.over()) {
+            const bool engineToMove = (game.moves().size() % 2 == 0) == engineWhite;
+            session.send("time " + std::to_string(CLOCK));
+            session.send("otim " + std::to_string(CLOCK));
+            if (!engineToMove) {
+                const std::string move = randomMove(game, random);
+                game.play(move);
+                if (game.over()) break;
+                session.send("usermove " + move);
+            } else {
+                ASSERT_FALSE(engineMovedOnce);
+                session.send("go");
+            }
+            engineMovedOnce = true;
+            if (!engineMoves(session, game)) break;
+        }
+        EXPECT_GE(game.moves().size(), 10u);
+        for (const char* line : {"result 1/2-1/2 {adjudicated}", "force"}) session.send(line);
+        session.send("ping " + std::to_string(++ping));
+        session.expectLine("pong " + std::to_string(ping));
     }
     session.finish();
 }

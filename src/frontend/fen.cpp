@@ -2,9 +2,12 @@
 // the game's position exactly as it was.
 #include "frontend/fen.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
+#include "board/attacks.h"
 #include "board/keys.h"
 #include "board/position.h"
 #include "board/repetition.h"
@@ -72,6 +75,39 @@ bool hasOneKingEach(const LoadedPosition& position) {
             blackKings += piece == BLACK_KING;
         }
     return whiteKings == 1 && blackKings == 1;
+}
+
+bool hasPlayablePlacement(const LoadedPosition& position) {
+    for (int col = FIRST_COL; col <= LAST_COL; ++col)
+        for (const int row : {FIRST_ROW, LAST_ROW}) {
+            const PieceCode piece = position.board[row][col];
+            if (piece == WHITE_PAWN || piece == BLACK_PAWN) return false;
+        }
+    return hasOneKingEach(position);
+}
+
+bool isPlayablePosition(const LoadedPosition& position) {
+    if (!hasPlayablePlacement(position)) return false;
+    // The attack test reads the game's board and what is kept beside it: the loaded board
+    // stands in for a moment, and every piece of that state is put back as it was.
+    PieceCode savedBoard[BOARD_SIZE][BOARD_SIZE];
+    std::memcpy(savedBoard, board::Board, sizeof savedBoard);
+    const int savedKings[2] = {board::kingSquare[0], board::kingSquare[1]};
+    const bool savedUnique = board::kingsAreUnique;
+    const std::int64_t savedMaterial = board::packedMaterial;
+    std::uint64_t savedBits[PIECE_CODE_COUNT];
+    std::memcpy(savedBits, board::pieceBits, sizeof savedBits);
+    std::memcpy(board::Board, position.board, sizeof board::Board);
+    board::locateKings();
+    // Attacked by the side to move: the king of the side that has just moved stands in check.
+    const bool moverInCheck = board::isKingAttacked(position.side);
+    std::memcpy(board::Board, savedBoard, sizeof savedBoard);
+    board::kingSquare[0] = savedKings[0];
+    board::kingSquare[1] = savedKings[1];
+    board::kingsAreUnique = savedUnique;
+    board::packedMaterial = savedMaterial;
+    std::memcpy(board::pieceBits, savedBits, sizeof savedBits);
+    return !moverInCheck;
 }
 
 bool parsePlacement(const char* placement, LoadedPosition& position) {

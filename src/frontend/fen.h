@@ -32,6 +32,11 @@ enum class FenFields { FIRST_THREE, ALL_SIX };
 bool parsePlacement(const char* placement, LoadedPosition& position);
 // A board the engine can play needs exactly one king a side.
 bool hasOneKingEach(const LoadedPosition& position);
+// One king a side and no pawn on the first or last rank.
+bool hasPlayablePlacement(const LoadedPosition& position);
+// A board the search can play from: a playable placement, and the side not to move not in
+// check (its king could be taken). The game's position is untouched.
+bool isPlayablePosition(const LoadedPosition& position);
 // Castling letters K, Q, k, q; anything else adds nothing.
 void parseCastling(const char* castling, LoadedPosition& position);
 // Reads count FEN fields starting at words.word[first]; nullptr when they make a

@@ -104,4 +104,30 @@ void printUciLine(const char* text) { emit("%s\n", text); }
 
 void flushOutput() { std::fflush(stdout); }
 
+void printFeatureStart() { emit("feature done=0\n"); }
+
+void printFeatures() {
+    emit("feature myname=\"Morvelline\" ping=1 setboard=1 playother=1 usermove=1 san=0 time=1 draw=0 "
+         "sigint=0 sigterm=0 reuse=1 analyze=1 colors=0 variants=\"normal\" memory=1 pause=0 nps=0 "
+         "debug=1 exclude=0 setscore=0 name=0\n");
+}
+
+void printCheckOptionFeature(const char* name, bool value) {
+    emit("feature option=\"%s -check %d\"\n", name, value ? 1 : 0);
+}
+
+void printButtonOptionFeature(const char* name) { emit("feature option=\"%s -button\"\n", name); }
+
+void printFeatureEnd() { emit("feature done=1\n"); }
+
+void printPong(const char* number) { emit("pong %s\n", number); }
+
+void printIllegalPosition() { emit("tellusererror Illegal position\n"); }
+
+void printHint(const char* move) { emit("Hint: %s\n", move); }
+
+void printAnalysisStatus(long long centiseconds, long long nodes, int depth, int movesLeft, int movesTotal) {
+    emit("stat01: %lld %lld %d %d %d\n", centiseconds, nodes, depth, movesLeft, movesTotal);
+}
+
 }  // namespace frontend

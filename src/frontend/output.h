@@ -41,5 +41,16 @@ void printThinkingLine(const char* text);
 // A UCI line, printed as given with a line end.
 void printUciLine(const char* text);
 void flushOutput();
+// The second version of the xboard protocol: the feature list (done=0 first, done=1 last,
+// the options between), its replies and its analysis status line.
+void printFeatureStart();
+void printFeatures();
+void printCheckOptionFeature(const char* name, bool value);
+void printButtonOptionFeature(const char* name);
+void printFeatureEnd();
+void printPong(const char* number);
+void printIllegalPosition();
+void printHint(const char* move);
+void printAnalysisStatus(long long centiseconds, long long nodes, int depth, int movesLeft, int movesTotal);
 
 }  // namespace frontend

@@ -10,6 +10,7 @@
 #include "frontend/console.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
+#include "frontend/xboard.h"
 #include "movegen/movelist.h"
 #include "search/pv.h"
 #include "search/search.h"
@@ -23,6 +24,7 @@ namespace {
 
 constexpr int THINKING_TEXT_SIZE = 1024;
 constexpr float CENTIPAWNS_PER_PAWN = 100.0f;
+constexpr long long MILLISECONDS_PER_CENTISECOND = 10;
 
 // Appends to text at used, never past the buffer.
 [[gnu::format(printf, 3, 4)]] void append(char* text, int& used, const char* format, ...) {
@@ -181,7 +183,13 @@ void printLine(const search::LineReport& line) {
         lineStart = used + 3;
         appendUciLine(text, used, line);
     } else if (xboardMode) {
-        append(text, used, "%d %d %d %lld", line.depth, line.score, 0, nodes);
+        // The first version's time field is always 0; the second's is the real time.
+        if (protocolVersion >= SECOND_PROTOCOL_VERSION && !postThinking) return;
+        const long long centiseconds =
+            protocolVersion >= SECOND_PROTOCOL_VERSION
+                ? search::elapsedMilliseconds(search::thinkStart, search::readClock()) / MILLISECONDS_PER_CENTISECOND
+                : 0;
+        append(text, used, "%d %d %lld %lld", line.depth, line.score, centiseconds, nodes);
         lineStart = used;
         appendLine(text, used, line, " %c%d%c%d");
     } else {

@@ -235,6 +235,13 @@ void position(const Words& words, bool cut) {
             printUciLine("info string position not set: broken FEN; the previous position stays");
             return;
         }
+        // A search from here would read a king in check for the side that just moved, or a pawn
+        // that can never move: no game the interface plays stands here, so "go" must not answer.
+        if (!isPlayablePosition(fen)) {
+            printUciLine("info string position not set: no game reaches it; no position until the next good one");
+            positionKnown = false;
+            return;
+        }
         installPosition(fen);
         index += fieldCount;
     } else {

@@ -1,7 +1,15 @@
-// The driver of the xboard protocol, first version.
+// The driver of the xboard protocol: the first version, and the second for an interface
+// that opens with "protover 2" or later.
 #pragma once
 
 namespace frontend {
+
+constexpr int SECOND_PROTOCOL_VERSION = 2;
+
+// 1 until "protover N" with N of 2 or more; then N.
+extern int protocolVersion;
+// The second version's "post" and "nopost": thinking lines on or off (the first always prints them).
+extern bool postThinking;
 
 // Everything protocol mode changes for the rest of the run: flushed output,
 // input polling in the search, and SIGINT ignored (the interface sends it before every turn).

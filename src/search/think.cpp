@@ -63,19 +63,6 @@ void restoreRowZero(const RootLine& line) {
     rootBestValue = line.score;
 }
 
-// Legal root moves the search may consider (a "searchmoves" list counts).
-int searchableRootMoves() {
-    const int ply = movegen::searchPly;
-    movegen::moveCount[ply] = 0;
-    movegen::generateMoves();
-    int count = 0;
-    for (int index = 0; index < movegen::moveCount[ply]; ++index) {
-        Move trial = movegen::MoveList[ply][index];
-        if (!rootMoveSkipped(trial) && isLegalMove(trial)) ++count;
-    }
-    return count;
-}
-
 // One iteration that reports the best `lines` root moves: each pass searches the root again
 // with the moves already found left out. False when the think must stop (time, input or a
 // root repetition); row 0 then holds the best line this iteration has, or what the cut pass left.
@@ -120,6 +107,18 @@ bool multiLineIteration(int depth, int lines, IterationResult& result) {
 }
 
 }  // namespace
+
+int searchableRootMoves() {
+    const int ply = movegen::searchPly;
+    movegen::moveCount[ply] = 0;
+    movegen::generateMoves();
+    int count = 0;
+    for (int index = 0; index < movegen::moveCount[ply]; ++index) {
+        Move trial = movegen::MoveList[ply][index];
+        if (!rootMoveSkipped(trial) && isLegalMove(trial)) ++count;
+    }
+    return count;
+}
 
 IterationResult iterativeDeepening(int depthLimit) {
     clearHistory();

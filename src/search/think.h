@@ -33,6 +33,8 @@ void reportMoveToPlay(const Move& move, int depth, int score);
 bool anyLineReported();
 // Row 0 of the PV table holds a move to play.
 bool rootMoveStored();
+// Legal root moves the search may consider (a "searchmoves" list counts).
+int searchableRootMoves();
 // The first legal move of the side to move in generation order (among the root moves a
 // "searchmoves" list allows, while one is set).
 bool firstLegalMove(Move& move);
