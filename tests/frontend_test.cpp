@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <algorithm>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -586,7 +587,7 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     expected.insert(expected.end(), {"~Hashvalue: .*", "~Depth:1 Nodes:\\d+ Value:.*", "~move [a-h][1-8][a-h][1-8]  ",
                                      startFen, "move e7e5  ", startFen});
     const std::size_t helpStart = expected.size();
-    const std::size_t helpLines = 17;
+    const std::size_t helpLines = 18;
     ASSERT_EQ(output.size(), helpStart + helpLines) << ::testing::PrintToString(output);
     expectTranscript(output, expected);
     // The keys after the take-backs are the start's, kept and computed alike.
@@ -598,8 +599,38 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     std::string help;
     for (std::size_t index = helpStart; index < output.size(); ++index) help += output[index] + "\n";
     for (const char* command : {"move", "new", "undo", "remove", "st N", "sd N", "board", "fen", "load FILE",
-                                "perft N", "hash", "eval", "xboard", "uci", "help", "quit"})
+                                "perft N", "hash", "eval", "strength N", "xboard", "uci", "help", "quit"})
         EXPECT_NE(help.find(std::string("\n") + command + " "), std::string::npos) << command;
+}
+
+// "strength": broken values are refused with the range and leave the level as it was, so the
+// think after them still stops at the low level's node budget, far short of depth 20.
+TEST(ConsoleTranscript, StrengthRefusalsKeepTheLevel) {
+    TemporaryDirectory directory;
+    const std::vector<std::string> output =
+        session(directory.path(), {"strength 800", "strength x", "strength 799", "strength 1801", "strength",
+                                   "strength 12abc", "strength -800", "move", "strength off", "sd 2", "move"});
+    const std::vector<std::string> refusals = {
+        "Error (strength needs an Elo from 800 to 1800, or off): strength x",
+        "Error (strength needs an Elo from 800 to 1800, or off): strength 799",
+        "Error (strength needs an Elo from 800 to 1800, or off): strength 1801",
+        "Error (strength needs an Elo from 800 to 1800, or off): strength",
+        "Error (strength needs an Elo from 800 to 1800, or off): strength 12abc",
+        "Error (strength needs an Elo from 800 to 1800, or off): strength -800",
+    };
+    ASSERT_GT(output.size(), refusals.size()) << ::testing::PrintToString(output);
+    expectTranscript(output, refusals);
+    int deepest = 0;
+    int moves = 0;
+    std::smatch match;
+    for (std::size_t index = refusals.size(); index < output.size(); ++index) {
+        if (std::regex_search(output[index], match, std::regex("^Depth:(\\d+) ")) && moves == 0)
+            deepest = std::max(deepest, std::stoi(match[1]));
+        if (output[index].rfind("move ", 0) == 0) ++moves;
+    }
+    EXPECT_EQ(moves, 2) << ::testing::PrintToString(output);
+    EXPECT_GE(deepest, 1);
+    EXPECT_LE(deepest, 6) << "the level did not hold";
 }
 
 // The end of the game is said after the user's move and after the engine's; a move after it

@@ -13,8 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "board/attacks.h"
 #include "board/keys.h"
 #include "board/makemove.h"
+#include "board/random.h"
 #include "board/position.h"
 #include "movegen/generate.h"
 #include "frontend/console.h"
@@ -26,6 +28,7 @@
 #include "search/report.h"
 #include "search/rootmoves.h"
 #include "search/search.h"
+#include "search/strength.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
@@ -505,6 +508,28 @@ Move legalMove(const std::string& text) {
     return move;
 }
 
+// A level set by a test is cleared when it ends, so no other test plays at it.
+struct LevelFor {
+    explicit LevelFor(int elo) { EXPECT_TRUE(search::setStrength(elo)); }
+    ~LevelFor() { search::clearStrength(); }
+    LevelFor(const LevelFor&) = delete;
+    LevelFor& operator=(const LevelFor&) = delete;
+};
+
+// Searches the current position quietly to depth and returns the move row 0 holds, checked
+// to be one of the legal moves.
+std::string quietMoveAt(int depth) {
+    ::testing::internal::CaptureStdout();
+    searchTo(depth);
+    std::fflush(stdout);
+    ::testing::internal::GetCapturedStdout();
+    if (!search::rootMoveStored()) return "";
+    const std::string text = moveText(search::PvTable[0][0]);
+    const std::vector<std::string> legal = legalMoveTexts();
+    EXPECT_NE(std::find(legal.begin(), legal.end(), text), legal.end()) << text << " is not legal";
+    return text;
+}
+
 }  // namespace
 
 // Several lines an iteration: distinct legal root moves, best first, the best one played; a
@@ -605,5 +630,121 @@ TEST(PvTable, PrintedLinesEndWithTheGame) {
         const std::string line = ::testing::internal::GetCapturedStdout();
         EXPECT_EQ(line, std::string("Depth:3 Nodes:0 Value:+0.00 ") + test.printed + "\n") << test.fen;
         EXPECT_EQ(board::currentKey, before);
+    }
+}
+
+// The choice among root lines: never outside the loss budget, never a line that lets the other
+// side mate when the best does not, a mate as found, and the better lines chosen more often.
+TEST(Strength, ChoiceKeepsMatesAndTheBudget) {
+    constexpr int MATED = -search::MATE_SCORE + 3;
+    constexpr int MATES = search::MATE_SCORE - 5;
+    struct Case {
+        std::vector<int> scores;
+        int lossBudget;
+        std::vector<bool> allowed;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {{50, 40, 30, 20},        100, {true, true, true, true}},
+        {{50, 40, -60, -900},     100, {true, true, false, false}},
+        {{50, 45, 40, 35},          0, {true, false, false, false}},
+        {{MATES, 900, 800, 700},  500, {true, false, false, false}},
+        {{MATED + 2, MATED, MATED, MATED}, 500, {true, false, false, false}},
+        {{-200, -250, MATED, MATED}, 5000, {true, true, false, false}},
+    };
+    // clang-format on
+    board::seedRandom(1);
+    constexpr int DRAWS = 2000;
+    for (const Case& test : cases) {
+        std::vector<int> chosen(test.scores.size(), 0);
+        for (int draw = 0; draw < DRAWS; ++draw) {
+            const int rank = search::chooseLine(test.scores.data(), static_cast<int>(test.scores.size()), test.lossBudget);
+            ASSERT_GE(rank, 0);
+            ASSERT_LT(rank, static_cast<int>(test.scores.size()));
+            ++chosen[rank];
+        }
+        for (std::size_t rank = 0; rank < chosen.size(); ++rank) {
+            if (!test.allowed[rank]) {
+                EXPECT_EQ(chosen[rank], 0) << "rank " << rank << " budget " << test.lossBudget;
+                continue;
+            }
+            // Every allowed line comes up, the better ones more often.
+            EXPECT_GT(chosen[rank], 0) << "rank " << rank << " budget " << test.lossBudget;
+            if (rank > 0) {
+                EXPECT_GT(chosen[rank - 1], chosen[rank]) << "rank " << rank;
+            }
+        }
+    }
+}
+
+// A limited level: the same seed plays the same move, other seeds vary it among good moves, a
+// queen left hanging and a mate in one are always taken; with the level off again the search
+// is the design's, node for node.
+TEST(Strength, RepeatableChoiceThatKeepsWinsAndOffIsTheDesign) {
+    constexpr int LOW_LEVEL = 800;
+    constexpr int SEEDS = 12;
+    const auto moveWithSeed = [](const char* fen, std::uint32_t seed) {
+        freshEngine();
+        clearAsNewProcess();
+        setPosition(fen);
+        board::seedRandom(seed);
+        return quietMoveAt(search::DEFAULT_MAX_DEPTH);
+    };
+    const char* const start = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
+    {
+        LevelFor level(LOW_LEVEL);
+        std::set<std::string> moves;
+        for (std::uint32_t seed = 1; seed <= SEEDS; ++seed) {
+            const std::string first = moveWithSeed(start, seed);
+            EXPECT_EQ(moveWithSeed(start, seed), first) << "seed " << seed;
+            // The node budget ends the think long before the depth limit.
+            EXPECT_LT(search::nodeCount, 100000);
+            moves.insert(first);
+        }
+        EXPECT_GT(moves.size(), 1u) << "a level that always plays one move is no choice";
+        for (std::uint32_t seed = 1; seed <= SEEDS; ++seed) {
+            EXPECT_EQ(moveWithSeed("rnb1kbnr/pppp1ppp/8/4p3/4P2q/5N2/PPPP1PPP/RNBQKB1R w KQkq -", seed), "f3h4");
+            EXPECT_EQ(moveWithSeed("6k1/5ppp/8/8/8/8/8/R5K1 w - -", seed), "a1a8");
+        }
+    }
+    // The committed start-position figures: depth 5 ends at 14057 nodes with the score 7.
+    const std::vector<Iteration> iterations = searchIterations({start, {}, 0, 5});
+    ASSERT_EQ(iterations.size(), 5u);
+    EXPECT_EQ(iterations.back().nodes, 14057);
+    EXPECT_EQ(iterations.back().score, 7);
+}
+
+// Every level mates with king and queen and with king and rook from these starts within fifty
+// moves, against the full-strength engine defending; every move played is legal.
+TEST(Strength, EveryLevelMatesALoneKing) {
+    constexpr int ATTACKER_DEPTH = 5;
+    constexpr int DEFENDER_DEPTH = 3;
+    constexpr int MOVE_LIMIT = 50;
+    const char* const starts[] = {
+        "8/8/8/3k4/8/8/8/Q3K3 w - -",  "k7/8/8/8/8/8/8/6qK b - -",   "8/8/8/3k4/8/8/8/R3K3 w - -",
+        "R7/8/8/8/4k3/8/8/7K w - -",   "7K/8/8/8/3k4/8/8/r7 b - -",  "8/2k5/8/8/8/5K2/8/7R w - -",
+    };
+    const int levels[] = {search::STRENGTH_MIN_ELO, 1200, 1600, search::STRENGTH_MAX_ELO};
+    for (const int elo : levels) {
+        for (const char* start : starts) {
+            freshEngine();
+            clearAsNewProcess();
+            setPosition(start);
+            const Color attacker = board::sideToMove;
+            int attackerMoves = 0;
+            bool mated = false;
+            while (!mated && attackerMoves <= MOVE_LIMIT) {
+                const bool attacking = board::sideToMove == attacker;
+                if (attacking) search::setStrength(elo);
+                const std::string move = quietMoveAt(attacking ? ATTACKER_DEPTH : DEFENDER_DEPTH);
+                search::clearStrength();
+                if (move.empty()) break;
+                playMove(move);
+                if (attacking) ++attackerMoves;
+                mated = legalMoveTexts().empty() && board::isKingAttacked(board::opponentOf(board::sideToMove));
+            }
+            EXPECT_TRUE(mated) << start << " at " << elo;
+            EXPECT_LE(attackerMoves, MOVE_LIMIT) << start << " at " << elo;
+        }
     }
 }

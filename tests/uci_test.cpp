@@ -552,6 +552,44 @@ TEST(Uci, OptionsLinesAndSearchMoves) {
     expectLegalBest(uci.go("go depth 2 searchmoves e2e5 a1a1", game), game, "no legal searchmoves");
 }
 
+// UCI_LimitStrength and UCI_Elo: offered, bad values refused with an info string and the level
+// unchanged (the search still stops at the low level's node budget, where depth 20 at full
+// strength would take minutes), and a level off again searches to the depth asked.
+TEST(Uci, StrengthOptionsAndRefusals) {
+    Uci uci;
+    RulesGame game;
+    const auto offered = [&](const std::string& line) {
+        return std::find(uci.handshake.begin(), uci.handshake.end(), line) != uci.handshake.end();
+    };
+    EXPECT_TRUE(offered("option name UCI_LimitStrength type check default false"));
+    EXPECT_TRUE(offered("option name UCI_Elo type spin default 1400 min 800 max 1800"));
+    uci.send("setoption name OwnBook value false");
+    uci.send("setoption name UCI_Elo value 800");
+    uci.send("setoption name UCI_LimitStrength value true");
+    for (const char* bad : {"setoption name UCI_Elo value 1801", "setoption name UCI_Elo value 799",
+                            "setoption name UCI_Elo value strong", "setoption name UCI_Elo value",
+                            "setoption name UCI_LimitStrength value yes"})
+        uci.send(bad);
+    uci.send("position startpos");
+    const Answer limited = uci.go("go depth 20", game);
+    const std::vector<std::string> refusals = {
+        "info string UCI_Elo needs a whole number from 800 to 1800, not \"1801\": unchanged",
+        "info string UCI_Elo needs a whole number from 800 to 1800, not \"799\": unchanged",
+        "info string UCI_Elo needs a whole number from 800 to 1800, not \"strong\": unchanged",
+        "info string UCI_Elo needs a whole number from 800 to 1800, not \"\": unchanged",
+        "info string UCI_LimitStrength needs true or false, not \"yes\": unchanged"};
+    EXPECT_EQ(limited.strings, refusals);
+    expectLegalBest(limited, game, "limited");
+    ASSERT_FALSE(limited.infos.empty());
+    EXPECT_LT(limited.infos.back().nodes, 20000) << "the level did not hold";
+    EXPECT_LT(limited.infos.back().depth, 8);
+    uci.send("setoption name UCI_LimitStrength value false");
+    const Answer full = uci.go("go depth 4", game);
+    expectLegalBest(full, game, "full strength");
+    ASSERT_FALSE(full.infos.empty());
+    EXPECT_EQ(full.infos.back().depth, 4);
+}
+
 // With the book, the start position is answered from it without a search, in one line that
 // names the move; with the option off, also after "ucinewgame", the engine searches.
 TEST(Uci, OwnBookOptionHoldsAcrossNewGames) {

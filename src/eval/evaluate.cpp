@@ -26,6 +26,11 @@ constexpr int BISHOP_PAIR_BONUS        = 10;
 constexpr int EARLY_QUEEN_PENALTY      = 100;
 constexpr int EARLY_QUEEN_PLIES        = 7;
 constexpr int QUEEN_HOME_COL           = 3;
+// The lone king's distance from the centre, and the kings' nearness, in the guidance's terms.
+// Their sum stays below the futility margin, as the cheap estimate carries it too.
+constexpr int LONE_KING_EDGE_WEIGHT    = 10;
+constexpr int KINGS_NEAR_WEIGHT        = 4;
+constexpr int MAX_KING_DISTANCE        = 14;
 
 constexpr int MG_DOUBLED_PENALTY       = 5;
 constexpr int MG_STRAGGLER_PENALTY     = 10;
@@ -295,7 +300,53 @@ inline bool moreThanOne(std::uint64_t bits) { return (bits & (bits - 1)) != 0; }
 
 bool isMiddlegame() { return board::nonPawnPieceCount >= MIDDLEGAME_MIN_PIECES; }
 
+bool loneKingGuidance = false;
+
+// Every piece of the side but its king.
+bool hasOnlyKing(PieceCode firstCode, PieceCode lastCode, PieceCode king) {
+    for (PieceCode code = firstCode; code <= lastCode; ++code)
+        if (code != king && board::pieceBits[code] != 0) return false;
+    return true;
+}
+bool whiteKingAlone() { return hasOnlyKing(WHITE_ROOK, WHITE_PAWN, WHITE_KING); }
+bool blackKingAlone() { return hasOnlyKing(BLACK_PAWN, BLACK_ROOK, BLACK_KING); }
+
+// Manhattan distance of a square (row * 8 + column) from the four centre squares.
+int centreDistance(int square) {
+    const int row = square / BOARD_SIZE;
+    const int col = square % BOARD_SIZE;
+    const auto fromCentre = [](int line) { return line < BOARD_SIZE / 2 ? BOARD_SIZE / 2 - 1 - line : line - BOARD_SIZE / 2; };
+    return fromCentre(row) + fromCentre(col);
+}
+
+int kingDistance(int first, int second) {
+    const int rows = first / BOARD_SIZE - second / BOARD_SIZE;
+    const int cols = first % BOARD_SIZE - second % BOARD_SIZE;
+    return (rows < 0 ? -rows : rows) + (cols < 0 ? -cols : cols);
+}
+
+// White positive: the stronger side gains as the lone king nears a corner and the kings close in.
+int loneKingTerm() {
+    const std::uint64_t whiteKing = board::pieceBits[WHITE_KING];
+    const std::uint64_t blackKing = board::pieceBits[BLACK_KING];
+    if (whiteKing == 0 || blackKing == 0) return 0;
+    const bool whiteAlone = whiteKingAlone();
+    const bool blackAlone = blackKingAlone();
+    if (whiteAlone == blackAlone) return 0;
+    const int whiteSquare = std::countr_zero(whiteKing);
+    const int blackSquare = std::countr_zero(blackKing);
+    const int term = LONE_KING_EDGE_WEIGHT * centreDistance(whiteAlone ? whiteSquare : blackSquare) +
+                     KINGS_NEAR_WEIGHT * (MAX_KING_DISTANCE - kingDistance(whiteSquare, blackSquare));
+    return blackAlone ? term : -term;
+}
+
+int guidance() { return loneKingGuidance ? loneKingTerm() : 0; }
+
 }  // namespace
+
+void setLoneKingGuidance(bool enabled) { loneKingGuidance = enabled; }
+
+bool loneKingOnBoard() { return whiteKingAlone() != blackKingAlone(); }
 
 int whiteShieldPenalty(int pawnRow, int kingRow) {
     if (pawnRow != NO_WHITE_PAWN_ROW && pawnRow >= kingRow) return (pawnRow - kingRow - 1) * SHIELD_STEP_PENALTY;
@@ -337,13 +388,13 @@ int evaluateMiddlegame() {
 }
 
 int evaluateEndgame() {
-    return fromSideToMove(endgameMaterial() + endgamePawnTerms(pawnEntry()));
+    return fromSideToMove(endgameMaterial() + endgamePawnTerms(pawnEntry()) + guidance());
 }
 
 int quickEvaluate() { return isMiddlegame() ? quickEvaluateMiddlegame() : quickEvaluateEndgame(); }
 
 int quickEvaluateMiddlegame() { return fromSideToMove(middlegameMaterial()); }
 
-int quickEvaluateEndgame() { return fromSideToMove(endgameMaterial()); }
+int quickEvaluateEndgame() { return fromSideToMove(endgameMaterial() + guidance()); }
 
 }  // namespace eval

@@ -10,6 +10,12 @@ namespace eval {
 constexpr int MIDDLEGAME_MIN_PIECES = 5;
 
 int evaluate();
+// A side left with its king alone is driven to the edge and met by the other king. The
+// design's end-game evaluation sees material and tables only, which cannot find the long mates
+// with king and rook; only a limited playing level turns this on, so the design's search stays as it is.
+void setLoneKingGuidance(bool enabled);
+// One side has nothing but its king and the other has more.
+bool loneKingOnBoard();
 int evaluateMiddlegame();
 int evaluateEndgame();
 // Material and table value of a piece on a square: white positive, black negative, kings 0.

@@ -24,6 +24,7 @@
 #include "movegen/movelist.h"
 #include "search/pv.h"
 #include "search/search.h"
+#include "search/strength.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
@@ -146,6 +147,16 @@ bool readMoveTime(const char* argument) {
     return true;
 }
 
+void setStrengthCommand(const char* argument, const char* line) {
+    long long elo = 0;
+    if (argument != nullptr && is(argument, "off")) {
+        search::clearStrength();
+    } else if (!parseInteger(argument, elo) || elo < search::STRENGTH_MIN_ELO || elo > search::STRENGTH_MAX_ELO ||
+               !search::setStrength(static_cast<int>(elo))) {
+        printStrengthError(line);
+    }
+}
+
 bool takeBackMoves(int moves) {
     if (board::gamePly < moves) return false;
     for (int move = 0; move < moves; ++move) board::takeBackGameMove();
@@ -195,6 +206,8 @@ bool handleConsoleLine(char* line) {
         if (!readMoveTime(argument)) printError(MOVE_TIME_ERROR, original);
     } else if (is(command, "sd")) {
         setDepthLimit(argument, original);
+    } else if (is(command, "strength")) {
+        setStrengthCommand(argument, original);
     } else if (is(command, "new")) {
         newGame();
     } else if (is(command, "undo")) {

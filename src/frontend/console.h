@@ -24,6 +24,8 @@ void newGame();
 // "st": the seconds a think may use (a decimal), or "off" or 0 for no limit;
 // false, with the setting unchanged, when the text is no such number.
 bool readMoveTime(const char* argument);
+// "strength N" (an Elo) or "strength off", from the next think on; a message and no change otherwise.
+void setStrengthCommand(const char* argument, const char* line);
 // Takes back that many game moves with the book's text; false, with nothing changed, when fewer were played.
 bool takeBackMoves(int moves);
 // "undo" (one move) and "remove" (two): the take-back, or a message when there is not enough to take back.

@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "search/strength.h"
+
 namespace frontend {
 
 namespace {
@@ -70,6 +72,11 @@ void printIllegalMove(const char* text) { emit("Illegal move: %s\n", text); }
 
 void printError(const char* reason, const char* text) { emit("Error (%s): %s\n", reason, text); }
 
+void printStrengthError(const char* text) {
+    emit("Error (strength needs an Elo from %d to %d, or off): %s\n", search::STRENGTH_MIN_ELO, search::STRENGTH_MAX_ELO,
+         text);
+}
+
 void printProtocolEntry() { emit("\n"); }
 
 void printHelp() {
@@ -80,6 +87,7 @@ void printHelp() {
          "remove       take back the last two moves\n"
          "st N         think at most N seconds a move (st 2.5); st 0 or st off: no limit\n"
          "sd N         search at most N plies, 1 to 20\n"
+         "strength N   play at about N Elo (%d to %d); strength off: full strength\n"
          "board        show the board\n"
          "fen          print the position as FEN\n"
          "load FILE    set the position from a FEN line in FILE; load init: a new game\n"
@@ -89,7 +97,8 @@ void printHelp() {
          "xboard       switch to the xboard protocol\n"
          "uci          switch to UCI\n"
          "help         this list\n"
-         "quit         end the program\n");
+         "quit         end the program\n",
+         search::STRENGTH_MIN_ELO, search::STRENGTH_MAX_ELO);
 }
 
 void printFen(const char* text) { emit("%s\n", text); }

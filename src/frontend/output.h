@@ -32,6 +32,8 @@ void printLoseIn(int moves);
 void printUnknownCommand(const char* text);
 void printIllegalMove(const char* text);
 void printError(const char* reason, const char* text);
+// The refusal of a "strength" line, with the range of levels.
+void printStrengthError(const char* text);
 void printProtocolEntry();
 void printHelp();
 void printFen(const char* text);

@@ -31,6 +31,7 @@
 #include "search/pv.h"
 #include "search/rootmoves.h"
 #include "search/search.h"
+#include "search/strength.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
@@ -48,7 +49,13 @@ constexpr unsigned CLOCK_CHECK_MASK = 64 - 1;
 // game the history table takes, where the console's 256 would cut a game after 23 moves.
 constexpr int UCI_LINE_SIZE = 6 * board::GAME_HISTORY_SIZE + 1024;
 
+// UCI_Elo's default when UCI_LimitStrength is first checked: a level from the calibrated table.
+constexpr int DEFAULT_UCI_ELO = 1400;
+
 bool ownBook = true;
+// UCI_LimitStrength and UCI_Elo: the search's level follows them whenever either changes.
+bool limitStrength = false;
+long long uciElo = DEFAULT_UCI_ELO;
 // The Ponder option: an interface that ponders is told the reply the engine expects.
 bool ponderOption = false;
 // Set by "go ponder" until "ponderhit" or "stop"; the search has no clock meanwhile and
@@ -92,6 +99,9 @@ void handshake() {
     info("option name MultiPV type spin default 1 min 1 max %d", search::MAX_MULTI_PV);
     printUciLine("option name OwnBook type check default true");
     printUciLine("option name Ponder type check default false");
+    printUciLine("option name UCI_LimitStrength type check default false");
+    info("option name UCI_Elo type spin default %d min %d max %d", DEFAULT_UCI_ELO, search::STRENGTH_MIN_ELO,
+         search::STRENGTH_MAX_ELO);
     printUciLine("uciok");
 }
 
@@ -435,6 +445,7 @@ void go(const Words& words) {
         if (book::bookActive) {
             Move bookMove = search::PvTable[0][0];
             reportBookMove(bookMove);
+            search::holdReplyAtLevel(search::thinkStart, pondering ? INFINITE_BUDGET_MS : budgetFor(request));
             waitForRelease(request);
             printBestMove(&bookMove, false);
             return;
@@ -450,6 +461,7 @@ void go(const Words& words) {
     search::restrictRootMoves(request.searchMoves, request.searchMoveCount);
     const search::IterationResult result = search::iterativeDeepening(static_cast<int>(depthLimit));
     nodeLimit = 0;
+    search::holdReplyAtLevel(search::thinkStart, search::timeBudget);
     waitForRelease(request);
     Move chosen = search::PvTable[0][0];
     const bool searched = search::rootMoveStored();
@@ -521,6 +533,13 @@ void setHash(const char* value) {
              search::transpositionMegabytes());
 }
 
+void applyStrength() {
+    if (limitStrength)
+        search::setStrength(static_cast<int>(uciElo));
+    else
+        search::clearStrength();
+}
+
 void setOption(const Words& words) {
     // setoption name <id> [value <x>]; both may be several words.
     constexpr std::size_t OPTION_TEXT_SIZE = 256;
@@ -543,6 +562,10 @@ void setOption(const Words& words) {
         if (readSpin("MultiPV", value, 1, search::MAX_MULTI_PV, lines)) search::multiPvLines = static_cast<int>(lines);
     } else if (sameName(name, "Ponder")) {
         readCheck("Ponder", value, ponderOption);
+    } else if (sameName(name, "UCI_LimitStrength")) {
+        if (readCheck("UCI_LimitStrength", value, limitStrength)) applyStrength();
+    } else if (sameName(name, "UCI_Elo")) {
+        if (readSpin("UCI_Elo", value, search::STRENGTH_MIN_ELO, search::STRENGTH_MAX_ELO, uciElo)) applyStrength();
     } else if (sameName(name, "OwnBook")) {
         if (readCheck("OwnBook", value, ownBook) && !ownBook) book::bookActive = false;
     } else {

@@ -529,6 +529,8 @@ bool handleProtocolLine(char* line) {
         if (!readMoveTime(argument)) printError(MOVE_TIME_ERROR, original);
     } else if (std::strcmp(command, "sd") == 0) {
         setDepthLimit(argument, original);
+    } else if (std::strcmp(command, "strength") == 0) {
+        setStrengthCommand(argument, original);
     } else if (std::strcmp(command, "edit") == 0) {
         startEditing(blackSetup);
     } else if (std::strcmp(command, "undo") == 0) {

@@ -16,6 +16,7 @@
 #include "search/report.h"
 #include "search/rootmoves.h"
 #include "search/search.h"
+#include "search/strength.h"
 #include "search/timecontrol.h"
 
 namespace search {
@@ -35,13 +36,10 @@ int mateDistance(int depth) { return (depth + 1) / 2; }
 Move lastReportedMove{};
 bool bestLineReported = false;
 
-// One line of an iteration, kept while the other root lines of a multi-line iteration are searched.
-struct RootLine {
-    int score;
-    int length;
-    Move moves[MAX_PLY];
-};
 RootLine RootLines[MAX_MULTI_PV];
+// The last finished multi-line iteration's lines, best first: a limited level chooses among them.
+RootLine FinishedLines[MAX_MULTI_PV];
+int finishedLineCount = 0;
 
 void report(int depth, int score, int multiPv, const Move* moves, int length) {
     if (multiPv == 1) {
@@ -66,7 +64,7 @@ void restoreRowZero(const RootLine& line) {
 // One iteration that reports the best `lines` root moves: each pass searches the root again
 // with the moves already found left out. False when the think must stop (time, input or a
 // root repetition); row 0 then holds the best line this iteration has, or what the cut pass left.
-bool multiLineIteration(int depth, int lines, IterationResult& result) {
+bool multiLineIteration(int depth, int lines, int reportedLines, IterationResult& result) {
     int found = 0;
     bool stopped = false;
     for (int pass = 0; pass < lines; ++pass) {
@@ -101,9 +99,49 @@ bool multiLineIteration(int depth, int lines, IterationResult& result) {
     result.score = RootLines[order[0]].score;
     for (int rank = 0; rank < found; ++rank) {
         const RootLine& line = RootLines[order[rank]];
-        report(depth, line.score, rank + 1, line.moves, line.length);
+        FinishedLines[rank] = line;
+        if (rank < reportedLines) report(depth, line.score, rank + 1, line.moves, line.length);
     }
+    finishedLineCount = found;
     return true;
+}
+
+// The iterations from 1 to depthLimit, searching `lines` root lines each and reporting the
+// best `reportedLines` of them.
+IterationResult deepen(int depthLimit, int lines, int reportedLines) {
+    IterationResult result = {1, 0};
+    for (result.depth = 1; result.depth <= depthLimit; ++result.depth) {
+        if (lines > 1) {
+            if (!multiLineIteration(result.depth, lines, reportedLines, result)) break;
+        } else {
+            movegen::searchPly = 0;
+            stopSearch = false;
+            followPv = true;
+            result.score = alphaBeta(-ROOT_WINDOW, ROOT_WINDOW, result.depth, true);
+            if (stopSearch || rootRepetition) break;
+            report(result.depth, result.score, 1, PvTable[0], pvLength[0]);
+        }
+        if (std::abs(result.score) > MATE_THRESHOLD) break;
+        resetKillerScores();
+    }
+    return result;
+}
+
+// A weakened level: the node budget cuts the search, which weighs at least STRENGTH_CANDIDATES
+// lines, and the line played is chosen among the last finished iteration's. Row 0 is then
+// the chosen line, so the drivers play and report it as they would the best.
+IterationResult deepenAtLevel(int depthLimit, const StrengthPlan& plan) {
+    const int searchable = searchableRootMoves();
+    const int lines = std::max(1, std::min(std::max(multiPvLines, STRENGTH_CANDIDATES), searchable));
+    armNodeBudget(plan.nodeBudget);
+    const IterationResult result = deepen(depthLimit, lines, multiPvLines);
+    disarmNodeBudget();
+    if (finishedLineCount > 1) {
+        int scores[MAX_MULTI_PV];
+        for (int rank = 0; rank < finishedLineCount; ++rank) scores[rank] = FinishedLines[rank].score;
+        restoreRowZero(FinishedLines[chooseLine(scores, finishedLineCount, plan.lossBudget)]);
+    }
+    return result;
 }
 
 }  // namespace
@@ -126,25 +164,17 @@ IterationResult iterativeDeepening(int depthLimit) {
     clearKillers();
     selDepth = 0;
     bestLineReported = false;
+    finishedLineCount = 0;
+    const StrengthPlan plan = beginSearchAtLevel();
+    if (plan.weakens) return deepenAtLevel(depthLimit, plan);
     // The design's single line needs no count of the root moves, and is searched as it always was.
     const int lines = multiPvLines > 1 ? std::min(multiPvLines, searchableRootMoves()) : 1;
-    IterationResult result = {1, 0};
-    for (result.depth = 1; result.depth <= depthLimit; ++result.depth) {
-        if (lines > 1) {
-            if (!multiLineIteration(result.depth, lines, result)) break;
-        } else {
-            movegen::searchPly = 0;
-            stopSearch = false;
-            followPv = true;
-            result.score = alphaBeta(-ROOT_WINDOW, ROOT_WINDOW, result.depth, true);
-            if (stopSearch || rootRepetition) break;
-            report(result.depth, result.score, 1, PvTable[0], pvLength[0]);
-        }
-        if (std::abs(result.score) > MATE_THRESHOLD) break;
-        resetKillerScores();
-    }
-    return result;
+    return deepen(depthLimit, lines, lines);
 }
+
+int rootLineCount() { return finishedLineCount; }
+
+const RootLine& rootLine(int rank) { return FinishedLines[rank]; }
 
 bool anyLineReported() { return bestLineReported; }
 
@@ -222,6 +252,7 @@ void think() {
         // A repetition seen in an earlier think says nothing about this position.
         rootRepetition = false;
         nodeCount = 0;
+        const ClockReading turnStart = readClock();
         IterationResult result = {1, 0};
         if (book::bookActive) book::probeBook(PvTable[0][0]);
         const bool fromBook = book::bookActive;
@@ -230,6 +261,7 @@ void think() {
             thinkStart = readClock();
             result = iterativeDeepening(maxDepth);
         }
+        holdReplyAtLevel(turnStart, fromBook ? computeTimeBudget() : timeBudget);
         if (reports.outcome != nullptr) reports.outcome(result.score, mateDistance(result.depth), rootRepetition);
         if (result.score < -MATE_THRESHOLD && result.depth == 1) {
             if (reports.resign != nullptr) reports.resign();
