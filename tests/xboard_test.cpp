@@ -677,13 +677,24 @@ void openSecondVersion(Session& session) {
                                 "variants=\"normal\"", "memory=1", "pause=0", "nps=0", "debug=1", "exclude=0",
                                 "setscore=0", "name=0"})
         EXPECT_NE(std::find(features.begin(), features.end(), feature), features.end()) << feature;
-    for (const char* option : {"feature option=\"OwnBook -check 1\"", "feature option=\"Clear Hash -button\""})
+    for (const char* option : {"feature option=\"OwnBook -check 1\"", "feature option=\"Clear Hash -button\"",
+                               "feature option=\"Strength -spin 1800 800 1800\""})
         EXPECT_NE(std::find(lines.begin(), lines.end(), option), lines.end()) << option;
     // The interface's replies are read silently: the next line is the pong.
     for (const char* reply : {"accepted myname", "accepted ping", "accepted usermove", "rejected nps"})
         session.send(reply);
     session.send("ping 1");
     session.expectLine("pong 1");
+    // A level set through the option is the value announced next time; its top is full strength.
+    for (const auto& [value, announced] : {std::pair{"1200", "1200"}, std::pair{"1800", "1800"}}) {
+        session.send(std::string("option Strength=") + value);
+        session.send("protover 2");
+        std::string strength;
+        for (auto line = session.engine.readLine(REPLY_TIMEOUT); line && *line != "feature done=1";
+             line = session.engine.readLine(REPLY_TIMEOUT))
+            if (line->find("Strength") != std::string::npos) strength = *line;
+        EXPECT_EQ(strength, std::string("feature option=\"Strength -spin ") + announced + " 800 1800\"") << value;
+    }
 }
 
 // The lines of a think or an analysis up to the first line that is no thinking line; every
@@ -741,6 +752,9 @@ TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
         {"option Foo=1", "Error (unknown option): option Foo=1"},
         {"option OwnBook=x", "Error (OwnBook needs 0 or 1): option OwnBook=x"},
         {"option OwnBook", "Error (OwnBook needs 0 or 1): option OwnBook"},
+        {"option Strength=x", "Error (Strength needs an Elo from 800 to 1800): option Strength=x"},
+        {"option Strength=799", "Error (Strength needs an Elo from 800 to 1800): option Strength=799"},
+        {"option Strength", "Error (Strength needs an Elo from 800 to 1800): option Strength"},
         {"usermove", "Illegal move: usermove"},
         {"usermove zz", "Illegal move: zz"},
         {"usermove e2e5", "Illegal move: e2e5"},

@@ -125,6 +125,10 @@ void printCheckOptionFeature(const char* name, bool value) {
     emit("feature option=\"%s -check %d\"\n", name, value ? 1 : 0);
 }
 
+void printSpinOptionFeature(const char* name, int value, int min, int max) {
+    emit("feature option=\"%s -spin %d %d %d\"\n", name, value, min, max);
+}
+
 void printButtonOptionFeature(const char* name) { emit("feature option=\"%s -button\"\n", name); }
 
 void printFeatureEnd() { emit("feature done=1\n"); }

@@ -48,6 +48,7 @@ void flushOutput();
 void printFeatureStart();
 void printFeatures();
 void printCheckOptionFeature(const char* name, bool value);
+void printSpinOptionFeature(const char* name, int value, int min, int max);
 void printButtonOptionFeature(const char* name);
 void printFeatureEnd();
 void printPong(const char* number);

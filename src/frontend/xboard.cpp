@@ -22,6 +22,7 @@
 #include "search/pv.h"
 #include "search/report.h"
 #include "search/search.h"
+#include "search/strength.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
@@ -47,6 +48,9 @@ constexpr long long MILLISECONDS_PER_CENTISECOND = 10;
 constexpr int ANALYSIS_BUDGET_MS = INT_MAX;
 constexpr const char* OWN_BOOK_OPTION = "OwnBook";
 constexpr const char* CLEAR_HASH_OPTION = "Clear Hash";
+// The playing level as an Elo; its top is the full strength, which is the level turned off.
+constexpr const char* STRENGTH_OPTION = "Strength";
+constexpr std::size_t ERROR_REASON_SIZE = 64;
 
 // The side the engine plays while enginePlays is set (enginePlays clear: force mode).
 Color engineSide = BLACK;
@@ -256,6 +260,9 @@ void announceFeatures(const char* argument) {
     printFeatures();
     printCheckOptionFeature(OWN_BOOK_OPTION, ownBook);
     printButtonOptionFeature(CLEAR_HASH_OPTION);
+    const int level = search::strengthElo();
+    printSpinOptionFeature(STRENGTH_OPTION, level == 0 ? search::STRENGTH_MAX_ELO : level, search::STRENGTH_MIN_ELO,
+                           search::STRENGTH_MAX_ELO);
     printFeatureEnd();
     // An interface of the second version shows the last line as the engine's plan.
     search::reports.lastLineNamesMove = true;
@@ -290,6 +297,10 @@ void playInterfaceMove(const char* move, const char* line) {
     if (playUserMove(move)) answerIfOnMove();
 }
 
+bool named(const char* text, std::size_t length, const char* name) {
+    return length == std::strlen(name) && std::strncmp(text, name, length) == 0;
+}
+
 // "option NAME=VALUE" for the options announced as features.
 void setOption(const char* line) {
     const char* text = line + std::strlen("option");
@@ -300,7 +311,22 @@ void setOption(const char* line) {
         search::clearTranspositionTable();
         return;
     }
-    if (nameLength != std::strlen(OWN_BOOK_OPTION) || std::strncmp(text, OWN_BOOK_OPTION, nameLength) != 0) {
+    if (named(text, nameLength, STRENGTH_OPTION)) {
+        long long elo = 0;
+        if (equals == nullptr || !parseInteger(equals + 1, elo) || elo < search::STRENGTH_MIN_ELO ||
+            elo > search::STRENGTH_MAX_ELO) {
+            char reason[ERROR_REASON_SIZE];
+            std::snprintf(reason, sizeof reason, "Strength needs an Elo from %d to %d", search::STRENGTH_MIN_ELO,
+                          search::STRENGTH_MAX_ELO);
+            printError(reason, line);
+        } else if (elo == search::STRENGTH_MAX_ELO) {
+            search::clearStrength();
+        } else {
+            search::setStrength(static_cast<int>(elo));
+        }
+        return;
+    }
+    if (!named(text, nameLength, OWN_BOOK_OPTION)) {
         printError("unknown option", line);
         return;
     }
