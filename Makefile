@@ -1,7 +1,9 @@
-# Builds the release engine through the CMake preset and copies it to $(EXE), as
-# OpenBench does it: make -j EXE=NAME [CXX=compiler].
+# Builds the release engine and copies it to $(EXE), as OpenBench does it:
+# make -j EXE=NAME [CXX=compiler]. Its own build tree, without the tests, so a machine
+# with only a compiler and CMake (no GoogleTest, no Ninja) can build it.
 EXE ?= morvelline
 CMAKE ?= cmake
+BUILD_DIR ?= build/make
 
 # make always defines CXX (g++); hand it to CMake only when the caller set it.
 ifneq ($(filter environment environment% command% override,$(origin CXX)),)
@@ -11,6 +13,6 @@ endif
 .PHONY: all
 
 all:
-	$(CMAKE) --preset release $(COMPILER)
-	$(CMAKE) --build --preset release --target morvelline
-	cp build/release/morvelline "$(EXE)"
+	$(CMAKE) -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DMORVELLINE_TESTS=OFF $(COMPILER)
+	$(CMAKE) --build $(BUILD_DIR) --target morvelline
+	cp $(BUILD_DIR)/morvelline "$(EXE)"
