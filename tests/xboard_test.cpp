@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <sstream>
@@ -31,6 +32,8 @@ constexpr milliseconds BUDGET_MARGIN{1000};
 constexpr int MOVES_PER_CONTROL = 40;
 constexpr int MAX_DEPTH = 20;
 constexpr long long MATE_SCORE = 1000000;
+// The second version's mate: 100000 + N mating in N moves, -100000 - N mated in N.
+constexpr long long XBOARD_MATE = 100000;
 constexpr int RESIGN_BELOW_CENTISECONDS = 5;
 
 // The claim has no line end of its own; the repetition note after it supplies one.
@@ -871,7 +874,8 @@ TEST(XboardSecondVersion, BookOptionAndSetboard) {
 
 // Reads an analysis until both the pong and its last line (the depth limit, or a mate score,
 // which ends the deepening) have come; only thinking lines of the game may come besides.
-void analysisUntil(Session& session, const RulesGame& game, const std::string& pong, int lastDepth) {
+void analysisUntil(Session& session, const RulesGame& game, const std::string& pong, int lastDepth,
+                   std::optional<long long> lastScore = std::nullopt) {
     bool pongSeen = false;
     bool lastSeen = false;
     while (!pongSeen || !lastSeen) {
@@ -880,7 +884,12 @@ void analysisUntil(Session& session, const RulesGame& game, const std::string& p
         Thinking thinking;
         if (parseTimedThinking(*line, thinking)) {
             EXPECT_TRUE(game.lineIsLegal(thinking.line)) << *line;
-            lastSeen = lastSeen || thinking.depth == lastDepth || std::llabs(thinking.score) > MATE_SCORE - MAX_DEPTH * 2;
+            EXPECT_LT(std::llabs(thinking.score), XBOARD_MATE + MAX_DEPTH) << *line;
+            const bool mate = std::llabs(thinking.score) >= XBOARD_MATE;
+            if (lastScore && (mate || thinking.depth == lastDepth)) {
+                EXPECT_EQ(thinking.score, *lastScore) << *line;
+            }
+            lastSeen = lastSeen || thinking.depth == lastDepth || mate;
         } else {
             ASSERT_EQ(*line, pong) << "while analysing";
             pongSeen = true;
@@ -908,6 +917,7 @@ TEST(XboardSecondVersion, AnalysisFollowsThePositionAndNeverMoves) {
     constexpr int DEPTH = 3;
     const std::string FEN = "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1";
     const std::string MATED = "rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3";
+    const std::string MATE_IN_ONE = "6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1";
     // The rules model is one position at a time, so each step names its game as a FEN and moves.
     const std::string START;
     const std::string FEN_GAME = FEN.substr(0, FEN.rfind(" 0 1"));
@@ -916,6 +926,7 @@ TEST(XboardSecondVersion, AnalysisFollowsThePositionAndNeverMoves) {
         std::string fen;
         std::vector<std::string> moves;
         int lastDepth;
+        std::optional<long long> lastScore = std::nullopt;
     } STEPS[] = {
         {"new\nforce\nsd 3\npost\nanalyze", START, {}, DEPTH},
         {"usermove e2e4", START, {"e2e4"}, DEPTH},
@@ -923,7 +934,8 @@ TEST(XboardSecondVersion, AnalysisFollowsThePositionAndNeverMoves) {
         {"undo", START, {"e2e4"}, DEPTH},
         {"setboard " + FEN, FEN_GAME, {}, DEPTH},
         {"usermove e1d2", FEN_GAME, {"e1d2"}, DEPTH},
-        {"setboard " + MATED, MATED.substr(0, MATED.rfind(" 1 3")), {}, 1},  // the game is over
+        {"setboard " + MATED, MATED.substr(0, MATED.rfind(" 1 3")), {}, 1, -XBOARD_MATE},  // the game is over
+        {"setboard " + MATE_IN_ONE, MATE_IN_ONE.substr(0, MATE_IN_ONE.rfind(" 0 1")), {}, 1, XBOARD_MATE + 1},
         {"new\nsd 3", START, {}, DEPTH},
         // "new" makes the engine Black again, but analysis still only analyses.
         {"usermove e2e4", START, {"e2e4"}, DEPTH},
@@ -935,7 +947,7 @@ TEST(XboardSecondVersion, AnalysisFollowsThePositionAndNeverMoves) {
         for (const std::string& move : step.moves) game.play(move);
         const std::string pong = "pong " + std::to_string(++ping);
         ASSERT_TRUE(session.engine.writeLine(step.lines + "\nping " + std::to_string(ping)));
-        analysisUntil(session, game, pong, step.lastDepth);
+        analysisUntil(session, game, pong, step.lastDepth, step.lastScore);
         // Finished: the status names the last depth, no move left and all the legal moves.
         session.send(".");
         const auto status = session.engine.readLine(REPLY_TIMEOUT);

@@ -25,6 +25,7 @@ namespace {
 constexpr int THINKING_TEXT_SIZE = 1024;
 constexpr float CENTIPAWNS_PER_PAWN = 100.0f;
 constexpr long long MILLISECONDS_PER_CENTISECOND = 10;
+constexpr int XBOARD_MATE_SCORE = 100000;
 
 // Appends to text at used, never past the buffer.
 [[gnu::format(printf, 3, 4)]] void append(char* text, int& used, const char* format, ...) {
@@ -158,6 +159,14 @@ void appendUciLine(char* text, int& used, const search::LineReport& line) {
     }
 }
 
+// The second version's interfaces read a mate as 100000 + N (mating in N moves) or
+// -100000 - N (mated in N): they show "#N"; the first version keeps the search's own score.
+int xboardScore(const search::LineReport& line) {
+    if (protocolVersion < SECOND_PROTOCOL_VERSION || std::abs(line.score) <= search::MATE_THRESHOLD) return line.score;
+    const int moves = uciMateMoves(line.depth, line.score);
+    return moves > 0 ? XBOARD_MATE_SCORE + moves : -XBOARD_MATE_SCORE + moves;
+}
+
 }  // namespace
 
 int uciMateMoves(int depth, int score) { return score > 0 ? (depth + 1) / 2 : -(depth / 2); }
@@ -189,7 +198,7 @@ void printLine(const search::LineReport& line) {
             protocolVersion >= SECOND_PROTOCOL_VERSION
                 ? search::elapsedMilliseconds(search::thinkStart, search::readClock()) / MILLISECONDS_PER_CENTISECOND
                 : 0;
-        append(text, used, "%d %d %lld %lld", line.depth, line.score, centiseconds, nodes);
+        append(text, used, "%d %d %lld %lld", line.depth, xboardScore(line), centiseconds, nodes);
         lineStart = used;
         appendLine(text, used, line, " %c%d%c%d");
     } else {
