@@ -1,6 +1,7 @@
 // Turns coordinate opening lines into the engine's digit book, or checks a digit book.
 // Every move is replayed through the engine so only legal lines are ever shipped.
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -11,6 +12,7 @@
 
 #include "book/book.h"
 #include "frontend/console.h"
+#include "frontend/fen.h"
 #include "search/think.h"
 #include "types.h"
 
@@ -128,12 +130,41 @@ int check(const char* path) {
     return 0;
 }
 
+// The positions the lines reach after `plies` moves, once each, as EPD: match openings that
+// start where the book would have left the engine. Shorter lines are skipped.
+int openings(const char* inPath, const char* pliesText) {
+    std::ifstream in(inPath);
+    if (!in) { std::cerr << "cannot read " << inPath << "\n"; return 1; }
+    const int plies = std::atoi(pliesText);
+    if (plies < 1) { std::cerr << "plies must be a positive number: " << pliesText << "\n"; return 2; }
+    std::string text;
+    std::set<std::string> seen;
+    while (std::getline(in, text)) {
+        std::istringstream words(text);
+        std::string word;
+        if (!(words >> word) || word[0] == '#') continue;
+        startFromInitialPosition();
+        int played = 0;
+        do {
+            if (word.size() != COORDINATE_MOVE_LENGTH ||
+                !playSquares(word[1] - '1', word[0] - 'a', word[3] - '1', word[2] - 'a'))
+                break;
+        } while (++played < plies && words >> word);
+        if (played < plies) continue;
+        char fen[frontend::FEN_TEXT_SIZE];
+        frontend::writeFen(fen);
+        if (seen.insert(fen).second) std::cout << fen << "\n";
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     frontend::startUp(TOOL_SEED);
     if (argc == 3 && std::strcmp(argv[1], "--check") == 0) return check(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--openings") == 0) return openings(argv[2], argv[3]);
     if (argc == 3) return convert(argv[1], argv[2]);
-    std::cerr << "usage: makebook <lines.txt> <out.obk> | makebook --check <book.obk>\n";
+    std::cerr << "usage: makebook <lines.txt> <out.obk> | makebook --check <book.obk> | makebook --openings <lines.txt> <plies>\n";
     return 2;
 }
