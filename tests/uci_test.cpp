@@ -583,6 +583,12 @@ TEST(Uci, StrengthOptionsAndRefusals) {
     ASSERT_FALSE(limited.infos.empty());
     EXPECT_LT(limited.infos.back().nodes, 20000) << "the level did not hold";
     EXPECT_LT(limited.infos.back().depth, 8);
+    // A level's few nodes take a millisecond, but with time on the clock it does not answer
+    // sooner than 100 ms: an instant reply feels like a machine. (A lower bound: a slow machine
+    // only adds to it.)
+    const auto asked = std::chrono::steady_clock::now();
+    expectLegalBest(uci.go("go wtime 60000 btime 60000", game), game, "limited, on the clock");
+    EXPECT_GE(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(100));
     uci.send("setoption name UCI_LimitStrength value false");
     const Answer full = uci.go("go depth 4", game);
     expectLegalBest(full, game, "full strength");
