@@ -596,6 +596,45 @@ TEST(Uci, StrengthOptionsAndRefusals) {
     EXPECT_EQ(full.infos.back().depth, 4);
 }
 
+// A level plays a line of the last finished iteration, often not the best one reported; the
+// line naming that move must carry the depth it was searched at: never beyond "go depth", and
+// never deeper than the lines reported before it (the node budget cuts the next iteration).
+TEST(Uci, LevelsReportTheDepthOfTheLinePlayed) {
+    Uci uci;
+    uci.send("setoption name OwnBook value false");
+    uci.send("setoption name UCI_Elo value 800");
+    uci.send("setoption name UCI_LimitStrength value true");
+    const char* const positions[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+        "r1bq1rk1/4bppp/p1np1n2/4p3/4PP2/1NN1B3/PPP1B1PP/R2Q1RK1 b - -",
+        "r2q1rk1/pp2bppp/2n1pn2/3p4/3P4/2NBPN2/PP3PPP/R2Q1RK1 w - -"};
+    int otherThanBest = 0;
+    for (const char* fen : positions) {
+        for (const int limit : {1, 2, 6}) {
+            for (int repeat = 0; repeat < 2; ++repeat) {
+                const std::string context = std::string(fen) + ", go depth " + std::to_string(limit);
+                RulesGame game(fen);
+                uci.send(std::string("position fen ") + fen + " 0 10");
+                const Answer answer = uci.go("go depth " + std::to_string(limit), game);
+                expectLegalBest(answer, game, context);
+                ASSERT_FALSE(answer.infos.empty()) << context;
+                int deepestBefore = 0;
+                for (std::size_t at = 0; at < answer.infos.size(); ++at) {
+                    EXPECT_LE(answer.infos[at].depth, limit) << context;
+                    if (at + 1 < answer.infos.size()) deepestBefore = std::max(deepestBefore, answer.infos[at].depth);
+                }
+                if (answer.infos.size() > 1) {
+                    EXPECT_LE(answer.infos.back().depth, deepestBefore) << context;
+                    const Info& previous = answer.infos[answer.infos.size() - 2];
+                    if (!previous.pv.empty() && previous.pv.front() != answer.bestmove) ++otherThanBest;
+                }
+            }
+        }
+    }
+    // The rule above is only tested where a line other than the best was played.
+    EXPECT_GT(otherThanBest, 0);
+}
+
 // With the book, the start position is answered from it without a search, in one line that
 // names the move; with the option off, also after "ucinewgame", the engine searches.
 TEST(Uci, OwnBookOptionHoldsAcrossNewGames) {

@@ -872,6 +872,32 @@ TEST(XboardSecondVersion, BookOptionAndSetboard) {
     session.finish();
 }
 
+// At a level the move played is often not the best line shown; the last line names it at the
+// depth it was searched at, never beyond "sd".
+TEST(XboardSecondVersion, LevelLinesKeepToTheDepthLimit) {
+    Session session(MORVELLINE_SOURCE_DIR);
+    openSecondVersion(session);
+    session.send("option OwnBook=0");
+    session.send("option Strength=800");
+    const std::string START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    int otherThanBest = 0;
+    for (const int limit : {1, 2, 1, 2, 1, 2}) {
+        RulesGame game;
+        for (const std::string& line : {std::string("new"), std::string("force"), "setboard " + START,
+                                        "sd " + std::to_string(limit), std::string("go")})
+            session.send(line);
+        Thoughts thoughts;
+        ASSERT_TRUE(engineMoves(session, game, &thoughts));
+        ASSERT_FALSE(thoughts.lines.empty());
+        for (const Thinking& line : thoughts.lines) EXPECT_LE(line.depth, limit) << "sd " << limit;
+        if (thoughts.lines.size() > 1 && thoughts.lines[thoughts.lines.size() - 2].line.front() !=
+                                             thoughts.lines.back().line.front())
+            ++otherThanBest;
+    }
+    EXPECT_GT(otherThanBest, 0) << "no search played a line other than the best";
+    session.finish();
+}
+
 // Reads an analysis until both the pong and its last line (the depth limit, or a mate score,
 // which ends the deepening) have come; only thinking lines of the game may come besides.
 void analysisUntil(Session& session, const RulesGame& game, const std::string& pong, int lastDepth,

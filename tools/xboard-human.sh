@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A person's game inside the real xboard, in xboard's default mode: the person plays White,
-# Morvelline (a first-version engine) plays Black and must answer each move without "go".
+# Morvelline plays Black and must answer each move without "go". xboard is started with no
+# protocol flag, so it opens with "protover 2" and gets the second version.
 # This script is the person: it types White's moves into the board window with xdotool, as
 # a person at the keyboard would, and takes a move pair back once with Ctrl-X ("Retract
 # Move", which xboard sends as "remove"). White's moves come from a second Morvelline over
@@ -83,7 +84,7 @@ advise() {
   echo "$reply"
 }
 
-xboard -fcp "$engine" -fd "$repo" -firstProtocolVersion 1 -tc "$tc" -mps "$mps" -xponder \
+xboard -fcp "$engine" -fd "$repo" -tc "$tc" -mps "$mps" -xponder \
   -debug -nameOfDebugFile "$debug" -saveGameFile "$out/game.pgn" \
   -popupExitMessage false -popupMoveErrors false -saveSettingsOnExit false \
   </dev/null >"$out/xboard.out" 2>&1 &

@@ -40,6 +40,10 @@ RootLine RootLines[MAX_MULTI_PV];
 // The last finished multi-line iteration's lines, best first: a limited level chooses among them.
 RootLine FinishedLines[MAX_MULTI_PV];
 int finishedLineCount = 0;
+// The iteration those lines finished in: a level's chosen line is reported at that depth, not at
+// the one the loop stopped in (one more, when it cut a later iteration or ran to its limit).
+int finishedLineDepth = 0;
+bool levelChoseLine = false;
 
 void report(int depth, int score, int multiPv, const Move* moves, int length) {
     if (multiPv == 1) {
@@ -103,6 +107,7 @@ bool multiLineIteration(int depth, int lines, int reportedLines, IterationResult
         if (rank < reportedLines) report(depth, line.score, rank + 1, line.moves, line.length);
     }
     finishedLineCount = found;
+    finishedLineDepth = depth;
     return true;
 }
 
@@ -140,6 +145,7 @@ IterationResult deepenAtLevel(int depthLimit, const StrengthPlan& plan) {
         int scores[MAX_MULTI_PV];
         for (int rank = 0; rank < finishedLineCount; ++rank) scores[rank] = FinishedLines[rank].score;
         restoreRowZero(FinishedLines[chooseLine(scores, finishedLineCount, plan.lossBudget)]);
+        levelChoseLine = true;
     }
     return result;
 }
@@ -165,6 +171,7 @@ IterationResult iterativeDeepening(int depthLimit) {
     selDepth = 0;
     bestLineReported = false;
     finishedLineCount = 0;
+    levelChoseLine = false;
     const StrengthPlan plan = beginSearchAtLevel();
     if (plan.weakens) return deepenAtLevel(depthLimit, plan);
     // The design's single line needs no count of the root moves, and is searched as it always was.
@@ -181,6 +188,7 @@ bool anyLineReported() { return bestLineReported; }
 void reportMoveToPlay(const Move& move, int depth, int score) {
     if (!reports.lastLineNamesMove) return;
     if (bestLineReported && sameMove(lastReportedMove, move)) return;
+    if (levelChoseLine) depth = finishedLineDepth;
     // An iteration cut short after it found a new best move: its line as it stands.
     if (rootMoveStored() && sameMove(PvTable[0][0], move)) {
         report(depth, rootBestValue, 1, PvTable[0], pvLength[0]);
