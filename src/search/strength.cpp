@@ -72,7 +72,7 @@ StrengthPlan planFor(int elo) {
     const double nodes = std::exp(std::log(static_cast<double>(low.nodes)) * (1 - share) +
                                   std::log(static_cast<double>(high.nodes)) * share);
     const int loss = static_cast<int>(std::lround(low.lossCp + (high.lossCp - low.lossCp) * share));
-    return {true, true, static_cast<std::int64_t>(nodes), loss};
+    return {true, static_cast<std::int64_t>(nodes), loss};
 }
 
 // Thirty bits from two draws: the weights below add up past what one draw holds.
@@ -99,7 +99,7 @@ StrengthPlan beginSearchAtLevel() {
     // Against a lone king every level plays its best: a weak level that cannot mate is no opponent.
     const bool loneKing = limited && eval::loneKingOnBoard();
     eval::setLoneKingGuidance(loneKing);
-    if (!limited || loneKing || elo >= STRENGTH_MAX_ELO) return {limited, false, 0, 0};
+    if (!limited || loneKing || elo >= STRENGTH_MAX_ELO) return {false, 0, 0};
     return planFor(elo);
 }
 

@@ -25,7 +25,6 @@ int strengthElo();
 
 // What the search at the level in force does.
 struct StrengthPlan {
-    bool limited;  // a level is set
     bool weakens;  // it cuts nodes and chooses among lines (not at the full level, nor against a lone king)
     std::int64_t nodeBudget;
     int lossBudget;  // centipawns below the best line a chosen line may be

@@ -36,6 +36,13 @@ int mateDistance(int depth) { return (depth + 1) / 2; }
 Move lastReportedMove{};
 bool bestLineReported = false;
 
+// One root line of an iteration: its score and moves as the search left them.
+struct RootLine {
+    int score;
+    int length;
+    Move moves[MAX_PLY];
+};
+
 RootLine RootLines[MAX_MULTI_PV];
 // The last finished multi-line iteration's lines, best first: a limited level chooses among them.
 RootLine FinishedLines[MAX_MULTI_PV];
@@ -178,10 +185,6 @@ IterationResult iterativeDeepening(int depthLimit) {
     const int lines = multiPvLines > 1 ? std::min(multiPvLines, searchableRootMoves()) : 1;
     return deepen(depthLimit, lines, lines);
 }
-
-int rootLineCount() { return finishedLineCount; }
-
-const RootLine& rootLine(int rank) { return FinishedLines[rank]; }
 
 bool anyLineReported() { return bestLineReported; }
 

@@ -17,13 +17,6 @@ extern std::uint8_t maxDepth;
 // How many root lines each iteration reports (the MultiPV setting); 1 is the design's search.
 extern int multiPvLines;
 
-// One root line of an iteration: its score and moves as the search left them.
-struct RootLine {
-    int score;
-    int length;
-    Move moves[MAX_PLY];
-};
-
 struct IterationResult {
     int depth;  // the depth at which the loop stopped (last depth + 1 after a full loop)
     int score;
@@ -32,9 +25,6 @@ struct IterationResult {
 // Clears history, killers and PV, then deepens from 1 to depthLimit. The caller
 // sets timeBudget and thinkStart. Each completed iteration is reported.
 IterationResult iterativeDeepening(int depthLimit);
-// The last finished iteration's root lines when it searched more than one, best first.
-int rootLineCount();
-const RootLine& rootLine(int rank);
 // Where the driver asks that the last line name the move played: one more line when the move
 // to play is not the first of the last line reported (an iteration cut short found it, or
 // it came from elsewhere; score is then the line's score).
