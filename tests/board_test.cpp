@@ -18,6 +18,7 @@
 #include "movegen/movelist.h"
 #include "search/pv.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "test_support.h"
 
 using namespace testing_support;
@@ -77,6 +78,50 @@ TEST(Perft, SuitePositions) {
         EXPECT_EQ(movegen::searchPly, 0) << fen;
         EXPECT_TRUE(board::positionIsConsistent()) << fen;
     }
+}
+
+namespace {
+struct RootLeaves {
+    std::vector<std::string> moves;
+    std::int64_t leaves = 0;
+};
+void collectRootLeaves(const Move& move, std::int64_t leaves, void* context) {
+    auto& collected = *static_cast<RootLeaves*>(context);
+    collected.moves.push_back(moveText(move));
+    collected.leaves += leaves;
+}
+}  // namespace
+
+// The suite again with the root moves shared among threads: every count as on one thread,
+// the divided report in generation order, the position left as it was.
+TEST(Perft, SuiteOnOneAndTwoThreads) {
+    for (const int threads : {1, 2}) {
+        ASSERT_TRUE(search::setThreadCount(threads));
+        for (const char* line : PERFT_SUITE) {
+            freshEngine();
+            const std::string text = line;
+            const std::string fen = text.substr(0, text.find(';'));
+            setPosition(fen);
+            const std::vector<std::string> rootMoves = legalMoveTexts();
+            std::istringstream fields(text.substr(text.find(';')));
+            std::string label;
+            std::int64_t leaves = 0, total = 0;
+            for (int depth = 1; fields >> label >> leaves; ++depth) {
+                total += leaves;
+                search::nodeCount = 0;
+                search::perftOnThreads(depth);
+                EXPECT_EQ(search::nodeCount, total) << fen << " depth " << depth << ", threads " << threads;
+                RootLeaves divided;
+                EXPECT_EQ(search::perftDivideOnThreads(depth, collectRootLeaves, &divided), leaves) << fen;
+                EXPECT_EQ(divided.leaves, leaves) << fen << " depth " << depth;
+                EXPECT_EQ(divided.moves, rootMoves) << fen << " depth " << depth;
+            }
+            EXPECT_EQ(board::currentKey, board::computeKey()) << fen;
+            EXPECT_EQ(movegen::searchPly, 0) << fen;
+            EXPECT_TRUE(board::positionIsConsistent()) << fen;
+        }
+    }
+    search::setThreadCount(1);
 }
 
 TEST(MakeMove, RestoresEverythingOnRandomGames) {

@@ -587,7 +587,7 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     expected.insert(expected.end(), {"~Hashvalue: .*", "~Depth:1 Nodes:\\d+ Value:.*", "~move [a-h][1-8][a-h][1-8]  ",
                                      startFen, "move e7e5  ", startFen});
     const std::size_t helpStart = expected.size();
-    const std::size_t helpLines = 18;
+    const std::size_t helpLines = 19;
     ASSERT_EQ(output.size(), helpStart + helpLines) << ::testing::PrintToString(output);
     expectTranscript(output, expected);
     // The keys after the take-backs are the start's, kept and computed alike.
@@ -599,8 +599,30 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     std::string help;
     for (std::size_t index = helpStart; index < output.size(); ++index) help += output[index] + "\n";
     for (const char* command : {"move", "new", "undo", "remove", "st N", "sd N", "board", "fen", "load FILE",
-                                "perft N", "hash", "eval", "strength N", "xboard", "uci", "help", "quit"})
+                                "perft N", "hash", "eval", "strength N", "threads N", "xboard", "uci", "help", "quit"})
         EXPECT_NE(help.find(std::string("\n") + command + " "), std::string::npos) << command;
+}
+
+// "threads": broken counts refused with the range; perft on two threads counts what one does,
+// and a think on two threads plays a legal move.
+TEST(ConsoleTranscript, ThreadsSettingPerftAndThink) {
+    TemporaryDirectory directory;
+    const std::vector<std::string> output = session(
+        directory.path(), {"threads 0", "threads 257", "threads x", "threads", "threads 2", "perft 4", "load init",
+                           "sd 5", "e2e4", "threads 1", "load init", "perft 4"});
+    ASSERT_GE(output.size(), 7u) << ::testing::PrintToString(output);
+    expectTranscript(output, {"Error (threads needs a number from 1 to 256): threads 0",
+                              "Error (threads needs a number from 1 to 256): threads 257",
+                              "Error (threads needs a number from 1 to 256): threads x",
+                              "Error (threads needs a number from 1 to 256): threads",
+                              "~206603 mosse in \\d+ millisecondi"});
+    EXPECT_TRUE(std::regex_match(output.back(), std::regex("206603 mosse in \\d+ millisecondi"))) << output.back();
+    RulesGame game;
+    game.play("e2e4");
+    const auto reply = std::find_if(output.begin(), output.end(),
+                                    [](const std::string& line) { return line.rfind("move ", 0) == 0; });
+    ASSERT_NE(reply, output.end());
+    EXPECT_TRUE(game.isLegal(reply->substr(5, 4))) << *reply;
 }
 
 // "strength": broken values are refused with the range and leave the level as it was, so the

@@ -30,6 +30,7 @@
 #include "search/search.h"
 #include "search/strength.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 #include "test_support.h"
@@ -53,7 +54,7 @@ Move moveOf(int fromRow, int fromCol, int toRow, int toCol) {
 // slot's move without its key: zero both so a search runs as in a new process.
 void clearAsNewProcess() {
     std::memset(search::KillerTable, 0, sizeof search::KillerTable);
-    std::memset(search::TranspositionTable, 0, search::transpositionSlots * sizeof(search::TranspositionEntry));
+    std::memset(static_cast<void*>(search::TranspositionTable), 0, search::transpositionSlots * sizeof(search::TranspositionEntry));
 }
 
 search::IterationResult searchTo(int depth) {
@@ -384,6 +385,40 @@ TEST(Search, NodeCountsPerDepthStayAsCommitted) {
         EXPECT_EQ(board::currentKey, board::computeKey()) << expected.search.fen;
         EXPECT_TRUE(board::positionIsConsistent()) << expected.search.fen;
     }
+}
+
+// Two threads search together through the shared table: a legal move, lines that start with it,
+// the helper's nodes counted with the main thread's; back at one thread the search is the
+// design's again, node for node, whatever the table and the helpers left behind.
+TEST(Threads, TwoSearchTogetherAndOneIsTheDesignAgain) {
+    ASSERT_FALSE(search::setThreadCount(0));
+    ASSERT_FALSE(search::setThreadCount(search::MAX_THREADS + 1));
+    ASSERT_TRUE(search::setThreadCount(2));
+    const char* const positions[] = {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+                                     "r1b1k2r/ppppqppp/2n2n2/2b5/2B5/2N2N2/PPPP1PPP/R1BQ1RK1 w kq -",
+                                     "r1bq1rk1/pp2ppbp/2np1np1/8/3NP3/2N1BP2/PPPQ2PP/R3KB1R w KQ -"};
+    long long helperNodes = 0;
+    for (const char* fen : positions) {
+        const std::vector<Iteration> iterations = searchIterations({fen, {}, 0, 7});
+        ASSERT_EQ(iterations.size(), 7u) << fen;
+        const std::vector<std::string> legal = legalMoveTexts();
+        const std::string played = moveText(search::PvTable[0][0]);
+        EXPECT_NE(std::find(legal.begin(), legal.end(), played), legal.end()) << fen << ": " << played;
+        EXPECT_EQ(iterations.back().line.substr(0, played.size() + 1), played + "-") << fen;
+        EXPECT_GE(search::totalNodes(), search::nodeCount) << fen;
+        EXPECT_LE(iterations.back().nodes, search::totalNodes()) << fen;
+        helperNodes += search::totalNodes() - search::nodeCount;
+        EXPECT_TRUE(board::positionIsConsistent()) << fen;
+        EXPECT_EQ(movegen::searchPly, 0) << fen;
+    }
+    EXPECT_GT(helperNodes, 0) << "the helper searched";
+    ASSERT_TRUE(search::setThreadCount(1));
+    const std::vector<Iteration> iterations =
+        searchIterations({"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", {}, 0, 5});
+    const long long committed[] = {20, 106, 633, 2532, 14057};
+    ASSERT_EQ(iterations.size(), std::size(committed));
+    for (std::size_t index = 0; index < iterations.size(); ++index)
+        EXPECT_EQ(iterations[index].nodes, committed[index]) << "depth " << index + 1;
 }
 
 // Row 0 is left as the search leaves it, an older line copied behind a table move included;

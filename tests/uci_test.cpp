@@ -501,7 +501,8 @@ TEST(Uci, OptionsLinesAndSearchMoves) {
         EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), option), uci.handshake.end()) << option;
     const char* const refused[] = {
         "setoption name Hash value 0",          "setoption name Hash value lots", "setoption name MultiPV value 257",
-        "setoption name MultiPV value",         "setoption name OwnBook value maybe", "setoption name Threads value 4",
+        "setoption name MultiPV value",         "setoption name OwnBook value maybe", "setoption name Threads value 0",
+        "setoption name Threads value 257",     "setoption name Threads value two",
         "setoption name",                       "setoption value 3",
     };
     for (const char* line : refused) {
@@ -550,6 +551,51 @@ TEST(Uci, OptionsLinesAndSearchMoves) {
     // No legal move named: as if the list were absent.
     uci.send("setoption name MultiPV value 1");
     expectLegalBest(uci.go("go depth 2 searchmoves e2e5 a1a1", game), game, "no legal searchmoves");
+}
+
+// Two threads answer as one does: well-formed lines whose last best one starts with the move,
+// MultiPV lines and searchmoves kept, "isready" answered and "stop" obeyed during a search;
+// the option strings testing frameworks send are taken without a word.
+TEST(Uci, TwoThreadsAnswerAsOne) {
+    Uci uci;
+    const char* const offered = "option name Threads type spin default 1 min 1 max 256";
+    EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), offered), uci.handshake.end());
+    for (const char* option : {"setoption name Threads value 1", "setoption name Hash value 8",
+                               "setoption name Threads value 2", "setoption name Hash value 16"}) {
+        uci.send(option);
+        uci.send("isready");
+        EXPECT_EQ(uci.process().readLine(), "readyok") << option;
+    }
+    uci.send("setoption name OwnBook value false");
+    uci.send("setoption name MultiPV value 2");
+    const std::string kiwipete = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
+    uci.send("position fen " + kiwipete + " 0 1");
+    const RulesGame game(kiwipete);
+    const Answer two = uci.go("go depth 6", game);
+    expectLegalBest(two, game, "two threads, two lines");
+    ASSERT_EQ(two.infos.size(), 12u);
+    for (std::size_t depth = 0; depth < 6; ++depth) {
+        const Info& best = two.infos[depth * 2];
+        const Info& second = two.infos[depth * 2 + 1];
+        EXPECT_EQ(best.multiPv, 1);
+        EXPECT_EQ(second.multiPv, 2);
+        ASSERT_FALSE(best.pv.empty() || second.pv.empty());
+        EXPECT_NE(best.pv.front(), second.pv.front());
+        EXPECT_LE(second.score, best.score);
+        if (depth > 0) {
+            EXPECT_GE(best.nodes, two.infos[depth * 2 - 2].nodes);
+        }
+    }
+    uci.send("setoption name MultiPV value 1");
+    const Answer restricted = uci.go("go depth 5 searchmoves a2a3 h2h3", game);
+    EXPECT_TRUE(restricted.bestmove == "a2a3" || restricted.bestmove == "h2h3") << restricted.bestmove;
+    for (const Info& info : restricted.infos) EXPECT_TRUE(info.pv.at(0) == "a2a3" || info.pv.at(0) == "h2h3");
+
+    uci.send("go infinite");
+    uci.send("isready");
+    ASSERT_TRUE(uci.process().readUntil([](const std::string& line) { return line == "readyok"; }));
+    uci.send("stop");
+    expectLegalBest(uci.answer(game), game, "stopped");
 }
 
 // UCI_LimitStrength and UCI_Elo: offered, bad values refused with an info string and the level

@@ -678,7 +678,7 @@ void openSecondVersion(Session& session) {
     for (const char* feature : {"myname=\"Morvelline\"", "ping=1", "setboard=1", "usermove=1", "san=0", "time=1",
                                 "draw=0", "sigint=0", "sigterm=0", "reuse=1", "analyze=1", "colors=0",
                                 "variants=\"normal\"", "memory=1", "pause=0", "nps=0", "debug=1", "exclude=0",
-                                "setscore=0", "name=0"})
+                                "setscore=0", "name=0", "smp=1"})
         EXPECT_NE(std::find(features.begin(), features.end(), feature), features.end()) << feature;
     for (const char* option : {"feature option=\"OwnBook -check 1\"", "feature option=\"Clear Hash -button\"",
                                "feature option=\"Strength -spin 1800 800 1800\""})
@@ -765,8 +765,11 @@ TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
         {"memory", "Error (memory needs a number of MB from 1 to 65536): memory"},
         {"memory 0", "Error (memory needs a number of MB from 1 to 65536): memory 0"},
         {"memory 65537", "Error (memory needs a number of MB from 1 to 65536): memory 65537"},
-        // Good settings answer nothing: the next line is the pong.
-        {"memory 4\noption Clear Hash\noption OwnBook=1\nping 43", "pong 43"},
+        {"cores", "Error (cores needs a number from 1 to 256): cores"},
+        {"cores x", "Error (cores needs a number from 1 to 256): cores x"},
+        {"cores 0", "Error (cores needs a number from 1 to 256): cores 0"},
+        // Good settings answer nothing: the next line is the pong. The thinks below run on two threads.
+        {"memory 4\ncores 2\noption Clear Hash\noption OwnBook=1\nping 43", "pong 43"},
     };
     for (const auto& answer : ANSWERS) {
         session.send(answer.line);
@@ -786,7 +789,8 @@ TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
     // The hint is the reply the last line expected to the move played; usermove and bare moves both play.
     game = RulesGame();
     game.play("e2e4");
-    for (const char* line : {"new", "force", "sd 3", "usermove e2e4", "go"}) session.send(line);
+    // One thread: the hint is the second move of the line, which two threads may leave short.
+    for (const char* line : {"new", "force", "cores 1", "sd 3", "usermove e2e4", "go"}) session.send(line);
     Thoughts thoughts;
     ASSERT_TRUE(engineMoves(session, game, &thoughts));
     ASSERT_FALSE(thoughts.lines.empty());

@@ -1,6 +1,7 @@
 // Owns the position globals and the set-up of a new game.
 #include "board/position.h"
 
+#include <algorithm>
 #include <array>
 
 #include "board/keys.h"
@@ -8,22 +9,22 @@
 
 namespace board {
 
-PieceCode Board[BOARD_SIZE][BOARD_SIZE];
-Color sideToMove = WHITE;
-int whiteCastling = 0;
-int blackCastling = 0;
-int whiteEpFile = NO_EP_FILE;
-int blackEpFile = NO_EP_FILE;
-int nonPawnPieceCount = 0;
-int halfMoveClock = 0;
-HashKey currentKey = 0;
-HashKey GameHistory[GAME_HISTORY_SIZE];
-int gamePly = 0;
-int kingSquare[2] = {NO_KING_SQUARE, NO_KING_SQUARE};
-bool kingsAreUnique = false;
-std::int64_t packedMaterial = 0;
-std::uint64_t pieceBits[PIECE_CODE_COUNT] = {};
-std::int64_t PackedMaterialHistory[GAME_HISTORY_SIZE];
+thread_local constinit PieceCode Board[BOARD_SIZE][BOARD_SIZE];
+thread_local constinit Color sideToMove = WHITE;
+thread_local constinit int whiteCastling = 0;
+thread_local constinit int blackCastling = 0;
+thread_local constinit int whiteEpFile = NO_EP_FILE;
+thread_local constinit int blackEpFile = NO_EP_FILE;
+thread_local constinit int nonPawnPieceCount = 0;
+thread_local constinit int halfMoveClock = 0;
+thread_local constinit HashKey currentKey = 0;
+thread_local constinit HashKey GameHistory[GAME_HISTORY_SIZE];
+thread_local constinit int gamePly = 0;
+thread_local constinit int kingSquare[2] = {NO_KING_SQUARE, NO_KING_SQUARE};
+thread_local constinit bool kingsAreUnique = false;
+thread_local constinit std::int64_t packedMaterial = 0;
+thread_local constinit std::uint64_t pieceBits[PIECE_CODE_COUNT] = {};
+thread_local constinit std::int64_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 namespace {
 // clang-format off
@@ -131,6 +132,45 @@ bool kingsFollowed() {
     return true;
 }
 }  // namespace
+
+void copyPosition(PositionCopy& copy) {
+    std::copy(&Board[0][0], &Board[0][0] + BOARD_SIZE * BOARD_SIZE, &copy.board[0][0]);
+    copy.sideToMove = sideToMove;
+    copy.whiteCastling = whiteCastling;
+    copy.blackCastling = blackCastling;
+    copy.whiteEpFile = whiteEpFile;
+    copy.blackEpFile = blackEpFile;
+    copy.nonPawnPieceCount = nonPawnPieceCount;
+    copy.halfMoveClock = halfMoveClock;
+    copy.currentKey = currentKey;
+    copy.gamePly = gamePly;
+    std::copy(kingSquare, kingSquare + 2, copy.kingSquare);
+    copy.kingsAreUnique = kingsAreUnique;
+    copy.packedMaterial = packedMaterial;
+    std::copy(pieceBits, pieceBits + PIECE_CODE_COUNT, copy.pieceBits);
+    // The entries past gamePly are the search's scratch: the taker writes its own.
+    std::copy(GameHistory, GameHistory + gamePly + 1, copy.gameHistory);
+    std::copy(PackedMaterialHistory, PackedMaterialHistory + gamePly + 1, copy.packedMaterialHistory);
+}
+
+void takePosition(const PositionCopy& copy) {
+    std::copy(&copy.board[0][0], &copy.board[0][0] + BOARD_SIZE * BOARD_SIZE, &Board[0][0]);
+    sideToMove = copy.sideToMove;
+    whiteCastling = copy.whiteCastling;
+    blackCastling = copy.blackCastling;
+    whiteEpFile = copy.whiteEpFile;
+    blackEpFile = copy.blackEpFile;
+    nonPawnPieceCount = copy.nonPawnPieceCount;
+    halfMoveClock = copy.halfMoveClock;
+    currentKey = copy.currentKey;
+    gamePly = copy.gamePly;
+    std::copy(copy.kingSquare, copy.kingSquare + 2, kingSquare);
+    kingsAreUnique = copy.kingsAreUnique;
+    packedMaterial = copy.packedMaterial;
+    std::copy(copy.pieceBits, copy.pieceBits + PIECE_CODE_COUNT, pieceBits);
+    std::copy(copy.gameHistory, copy.gameHistory + gamePly + 1, GameHistory);
+    std::copy(copy.packedMaterialHistory, copy.packedMaterialHistory + gamePly + 1, PackedMaterialHistory);
+}
 
 bool positionIsConsistent() {
     for (auto& row : Board)

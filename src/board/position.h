@@ -17,31 +17,31 @@ constexpr int MAX_GAME_PLY = GAME_HISTORY_SIZE - MAX_PLY - 2;
 constexpr int START_CASTLING = CASTLE_BOTH;
 constexpr int START_NON_PAWN_PIECES = 14;
 
-extern PieceCode Board[BOARD_SIZE][BOARD_SIZE];
-extern Color sideToMove;
-extern int whiteCastling;
-extern int blackCastling;
-extern int whiteEpFile;
-extern int blackEpFile;
-extern int nonPawnPieceCount;
-extern int halfMoveClock;
-extern HashKey currentKey;
-extern HashKey GameHistory[GAME_HISTORY_SIZE];
-extern int gamePly;
+extern thread_local constinit PieceCode Board[BOARD_SIZE][BOARD_SIZE];
+extern thread_local constinit Color sideToMove;
+extern thread_local constinit int whiteCastling;
+extern thread_local constinit int blackCastling;
+extern thread_local constinit int whiteEpFile;
+extern thread_local constinit int blackEpFile;
+extern thread_local constinit int nonPawnPieceCount;
+extern thread_local constinit int halfMoveClock;
+extern thread_local constinit HashKey currentKey;
+extern thread_local constinit HashKey GameHistory[GAME_HISTORY_SIZE];
+extern thread_local constinit int gamePly;
 
 // Where each side's king stands (indexed by Color), kept by makeMove and
 // unmakeMove so the attack test need not scan the board. Trusted only while
 // kingsAreUnique holds and the square still holds that king.
 constexpr int NO_KING_SQUARE = BOARD_SIZE * BOARD_SIZE;
-extern int kingSquare[2];
-extern bool kingsAreUnique;
+extern thread_local constinit int kingSquare[2];
+extern thread_local constinit bool kingsAreUnique;
 // Material and piece-square sums of the board with each phase's tables, White positive, and
 // where each piece code stands, a bit per square (row * 8 + column, so rising bits follow the
 // board's scan order; the bits of EMPTY are not kept). Kept by makeMove and unmakeMove, so
 // the evaluation, the futility test and the generators need not scan the board.
 // Both sums travel in one word, the end-game sum in the high half: one addition per piece.
-extern std::int64_t packedMaterial;
-extern std::uint64_t pieceBits[PIECE_CODE_COUNT];
+extern thread_local constinit std::int64_t packedMaterial;
+extern thread_local constinit std::uint64_t pieceBits[PIECE_CODE_COUNT];
 // Halves of 32 bits: a board loaded by hand may hold 64 queens, far past 16 bits a half.
 constexpr int PACKED_HALF_SHIFT = 32;
 constexpr std::int64_t PACKED_LOW_HALF = (std::int64_t{1} << PACKED_HALF_SHIFT) - 1;
@@ -67,13 +67,37 @@ inline std::uint64_t occupiedSquares() {
     return occupied;
 }
 // The packed sums at each game ply, saved by makeMove so that unmakeMove puts them back.
-extern std::int64_t PackedMaterialHistory[GAME_HISTORY_SIZE];
+extern thread_local constinit std::int64_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 
 // Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
 HashKey setupInitialPosition();
 
 // The colour to move next after the current side.
 inline Color opponentOf(Color side) { return side ? BLACK : WHITE; }
+
+// The position with the game's keys and sums up to gamePly: what a search thread needs to take
+// up the position another thread stands on.
+struct PositionCopy {
+    PieceCode board[BOARD_SIZE][BOARD_SIZE];
+    Color sideToMove;
+    int whiteCastling;
+    int blackCastling;
+    int whiteEpFile;
+    int blackEpFile;
+    int nonPawnPieceCount;
+    int halfMoveClock;
+    HashKey currentKey;
+    int gamePly;
+    int kingSquare[2];
+    bool kingsAreUnique;
+    std::int64_t packedMaterial;
+    std::uint64_t pieceBits[PIECE_CODE_COUNT];
+    HashKey gameHistory[GAME_HISTORY_SIZE];
+    std::int64_t packedMaterialHistory[GAME_HISTORY_SIZE];
+};
+void copyPosition(PositionCopy& copy);
+// Sets this thread's position to the copy.
+void takePosition(const PositionCopy& copy);
 
 // Debug check: counts, ranges and key agree with the board.
 bool positionIsConsistent();

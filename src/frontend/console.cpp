@@ -26,6 +26,7 @@
 #include "search/search.h"
 #include "search/strength.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -103,7 +104,7 @@ void runPerft(const char* argument, const char* line) {
     }
     search::nodeCount = 0;
     const search::ClockReading start = search::readClock();
-    board::perft(static_cast<int>(depth));
+    search::perftOnThreads(static_cast<int>(depth));
     const search::ClockReading end = search::readClock();
     printPerftResult(search::nodeCount, search::elapsedMilliseconds(start, end));
 }
@@ -157,6 +158,11 @@ void setStrengthCommand(const char* argument, const char* line) {
     }
 }
 
+void setThreadsCommand(const char* command, const char* argument, const char* line) {
+    long long count = 0;
+    if (!parseInteger(argument, count) || !search::setThreadCount(count)) printThreadsError(command, line);
+}
+
 bool takeBackMoves(int moves) {
     if (board::gamePly < moves) return false;
     for (int move = 0; move < moves; ++move) board::takeBackGameMove();
@@ -208,6 +214,8 @@ bool handleConsoleLine(char* line) {
         setDepthLimit(argument, original);
     } else if (is(command, "strength")) {
         setStrengthCommand(argument, original);
+    } else if (is(command, "threads")) {
+        setThreadsCommand(command, argument, original);
     } else if (is(command, "new")) {
         newGame();
     } else if (is(command, "undo")) {

@@ -26,6 +26,8 @@ void newGame();
 bool readMoveTime(const char* argument);
 // "strength N" (an Elo) or "strength off", from the next think on; a message and no change otherwise.
 void setStrengthCommand(const char* argument, const char* line);
+// "threads N" (the console) and "cores N" (xboard): the search threads from the next search on.
+void setThreadsCommand(const char* command, const char* argument, const char* line);
 // Takes back that many game moves with the book's text; false, with nothing changed, when fewer were played.
 bool takeBackMoves(int moves);
 // "undo" (one move) and "remove" (two): the take-back, or a message when there is not enough to take back.

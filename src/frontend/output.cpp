@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "search/strength.h"
+#include "search/threads.h"
 
 namespace frontend {
 
@@ -77,6 +78,14 @@ void printStrengthError(const char* text) {
          text);
 }
 
+void printThreadsError(const char* command, const char* text) {
+    emit("Error (%s needs a number from %d to %d): %s\n", command, search::MIN_THREADS, search::MAX_THREADS, text);
+}
+
+void printThreadsShort(int started, int asked) {
+    emit("Error (only %d of %d search threads could be started): searching with %d\n", started, asked, started);
+}
+
 void printProtocolEntry() { emit("\n"); }
 
 void printHelp() {
@@ -88,6 +97,7 @@ void printHelp() {
          "st N         think at most N seconds a move (st 2.5); st 0 or st off: no limit\n"
          "sd N         search at most N plies, 1 to 20\n"
          "strength N   play at about N Elo (%d to %d); strength off: full strength\n"
+         "threads N    search on N threads (%d to %d), from the next search on\n"
          "board        show the board\n"
          "fen          print the position as FEN\n"
          "load FILE    set the position from a FEN line in FILE; load init: a new game\n"
@@ -98,7 +108,7 @@ void printHelp() {
          "uci          switch to UCI\n"
          "help         this list\n"
          "quit         end the program\n",
-         search::STRENGTH_MIN_ELO, search::STRENGTH_MAX_ELO);
+         search::STRENGTH_MIN_ELO, search::STRENGTH_MAX_ELO, search::MIN_THREADS, search::MAX_THREADS);
 }
 
 void printFen(const char* text) { emit("%s\n", text); }
@@ -118,7 +128,7 @@ void printFeatureStart() { emit("feature done=0\n"); }
 void printFeatures() {
     emit("feature myname=\"Morvelline\" ping=1 setboard=1 playother=1 usermove=1 san=0 time=1 draw=0 "
          "sigint=0 sigterm=0 reuse=1 analyze=1 colors=0 variants=\"normal\" memory=1 pause=0 nps=0 "
-         "debug=1 exclude=0 setscore=0 name=0\n");
+         "debug=1 exclude=0 setscore=0 name=0 smp=1\n");
 }
 
 void printCheckOptionFeature(const char* name, bool value) {

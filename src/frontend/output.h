@@ -34,6 +34,9 @@ void printIllegalMove(const char* text);
 void printError(const char* reason, const char* text);
 // The refusal of a "strength" line, with the range of levels.
 void printStrengthError(const char* text);
+void printThreadsError(const char* command, const char* text);
+// Fewer search threads started than asked for: the console's and xboard's form.
+void printThreadsShort(int started, int asked);
 void printProtocolEntry();
 void printHelp();
 void printFen(const char* text);

@@ -2,6 +2,8 @@
 // claims; UCI reports lines only and prints its own "bestmove".
 #include "frontend/reports.h"
 
+#include <cstdio>
+
 #include "frontend/movetext.h"
 #include "frontend/output.h"
 #include "frontend/thinking.h"
@@ -11,6 +13,8 @@
 namespace frontend {
 
 namespace {
+
+constexpr int INFO_LINE_SIZE = 128;
 
 void consoleOutcome(int score, int mateMoves, bool repetition) {
     if (score < -search::MATE_THRESHOLD) printLoseIn(mateMoves);
@@ -26,6 +30,13 @@ void movePlayed(const Move& move) {
 
 void gameTooLong() { printError("game too long", "move"); }
 
+void uciThreadsShort(int started, int asked) {
+    char text[INFO_LINE_SIZE];
+    std::snprintf(text, sizeof text, "info string only %d of %d search threads could be started: searching with %d",
+                  started, asked, started);
+    printUciLine(text);
+}
+
 // What a think says in both the console and the xboard protocol.
 search::Reports playingReports() {
     search::Reports playing;
@@ -33,6 +44,7 @@ search::Reports playingReports() {
     playing.movePlayed = movePlayed;
     playing.drawByRepetition = printDrawByRepetition;
     playing.gameTooLong = gameTooLong;
+    playing.threadsShort = printThreadsShort;
     return playing;
 }
 
@@ -56,6 +68,7 @@ void installUciReports() {
     search::Reports uci;
     uci.line = printLine;
     uci.lastLineNamesMove = true;
+    uci.threadsShort = uciThreadsShort;
     search::reports = uci;
 }
 

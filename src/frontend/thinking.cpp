@@ -15,6 +15,7 @@
 #include "search/pv.h"
 #include "search/search.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -175,7 +176,7 @@ void printLine(const search::LineReport& line) {
     char text[THINKING_TEXT_SIZE];
     int used = 0;
     text[0] = '\0';
-    const auto nodes = static_cast<long long>(search::nodeCount);
+    const auto nodes = static_cast<long long>(search::totalNodes());
     [[maybe_unused]] int lineStart = 0;
     [[maybe_unused]] char separator = ' ';
     if (uciMode) {

@@ -33,6 +33,7 @@
 #include "search/search.h"
 #include "search/strength.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -96,6 +97,8 @@ void handshake() {
     info("option name Hash type spin default %zu min %zu max %zu", search::TT_DEFAULT_MB, search::TT_MIN_MB,
          search::TT_MAX_MB);
     printUciLine("option name Clear Hash type button");
+    info("option name Threads type spin default %d min %d max %d", search::MIN_THREADS, search::MIN_THREADS,
+         search::MAX_THREADS);
     info("option name MultiPV type spin default 1 min 1 max %d", search::MAX_MULTI_PV);
     printUciLine("option name OwnBook type check default true");
     printUciLine("option name Ponder type check default false");
@@ -156,7 +159,7 @@ void takeLineDuringSearch() {
 }
 
 bool uciInterrupts() {
-    if (nodeLimit > 0 && search::nodeCount >= nodeLimit) return true;
+    if (nodeLimit > 0 && search::totalNodes() >= nodeLimit) return true;
     // The search reads the clock only at a node that starts on a multiple of 4096 nodes, and
     // quiescence counts past many of them: short budgets were overrun by up to 100 ms.
     if ((++interruptCalls & CLOCK_CHECK_MASK) == 0 && search::timeUp()) return true;
@@ -420,7 +423,7 @@ void goPerft(const Words& words) {
         printUciLine("info string no position to count: the last one was not set");
         return;
     }
-    printPerftLeavesTotal(board::perftDivide(static_cast<int>(depth), printRootLeaves, nullptr));
+    printPerftLeavesTotal(search::perftDivideOnThreads(static_cast<int>(depth), printRootLeaves, nullptr));
 }
 
 void go(const Words& words) {
@@ -557,6 +560,10 @@ void setOption(const Words& words) {
         search::clearTranspositionTable();
     } else if (sameName(name, "Hash")) {
         setHash(value);
+    } else if (sameName(name, "Threads")) {
+        long long threads = 0;
+        if (readSpin("Threads", value, search::MIN_THREADS, search::MAX_THREADS, threads))
+            search::setThreadCount(threads);
     } else if (sameName(name, "MultiPV")) {
         long long lines = 0;
         if (readSpin("MultiPV", value, 1, search::MAX_MULTI_PV, lines)) search::multiPvLines = static_cast<int>(lines);

@@ -24,6 +24,7 @@
 #include "search/search.h"
 #include "search/strength.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -378,12 +379,12 @@ void reportAnalysis() {
         return;
     }
     if (progress.finished) {
-        printAnalysisStatus(progress.finishedCentiseconds, search::nodeCount, progress.depth, 0, progress.movesTotal);
+        printAnalysisStatus(progress.finishedCentiseconds, search::totalNodes(), progress.depth, 0, progress.movesTotal);
         return;
     }
     const int done = progress.movesStarted > 0 ? progress.movesStarted - 1 : 0;
     const int left = progress.movesTotal > done ? progress.movesTotal - done : 0;
-    printAnalysisStatus(elapsedCentiseconds(), search::nodeCount, progress.depth, left, progress.movesTotal);
+    printAnalysisStatus(elapsedCentiseconds(), search::totalNodes(), progress.depth, left, progress.movesTotal);
 }
 
 void followProgress() {
@@ -557,6 +558,8 @@ bool handleProtocolLine(char* line) {
         setDepthLimit(argument, original);
     } else if (std::strcmp(command, "strength") == 0) {
         setStrengthCommand(argument, original);
+    } else if (std::strcmp(command, "cores") == 0) {
+        setThreadsCommand(command, argument, original);
     } else if (std::strcmp(command, "edit") == 0) {
         startEditing(blackSetup);
     } else if (std::strcmp(command, "undo") == 0) {

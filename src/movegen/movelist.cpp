@@ -6,14 +6,15 @@
 
 namespace movegen {
 
-Move MoveList[MAX_PLY][MAX_MOVES];
-int moveCount[MAX_PLY];
-int searchPly = 0;
+thread_local constinit Move MoveList[MAX_PLY][MAX_MOVES];
+thread_local constinit int moveCount[MAX_PLY];
+thread_local constinit int searchPly = 0;
 
 namespace {
 // A full list takes no more moves; the modifiers of a dropped move land here.
-Move overflowSlot;
-Move* lastAdded = &overflowSlot;
+thread_local constinit Move overflowSlot;
+// Set by every addMove before a modifier can use it.
+thread_local constinit Move* lastAdded = nullptr;
 }  // namespace
 
 void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol) {

@@ -8,9 +8,9 @@ namespace movegen {
 constexpr int CAPTURE_BASE = 1000;
 
 // One list of MAX_MOVES records per ply; moveCount tells how many are valid.
-extern Move MoveList[MAX_PLY][MAX_MOVES];
-extern int moveCount[MAX_PLY];
-extern int searchPly;
+extern thread_local constinit Move MoveList[MAX_PLY][MAX_MOVES];
+extern thread_local constinit int moveCount[MAX_PLY];
+extern thread_local constinit int searchPly;
 
 // Appends a move of the current ply with its capture score.
 void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol);

@@ -10,9 +10,9 @@
 
 namespace search {
 
-int HistoryTable[BOARD_SIZE][BOARD_SIZE][BOARD_SIZE][BOARD_SIZE];
-KillerSlots KillerTable[MAX_PLY];
-bool followPv = false;
+thread_local constinit int HistoryTable[BOARD_SIZE][BOARD_SIZE][BOARD_SIZE][BOARD_SIZE];
+thread_local constinit KillerSlots KillerTable[MAX_PLY];
+thread_local constinit bool followPv = false;
 
 namespace {
 

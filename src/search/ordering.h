@@ -21,9 +21,9 @@ struct KillerSlots {
     Move killer3;
 };
 
-extern int HistoryTable[BOARD_SIZE][BOARD_SIZE][BOARD_SIZE][BOARD_SIZE];
-extern KillerSlots KillerTable[MAX_PLY];
-extern bool followPv;
+extern thread_local constinit int HistoryTable[BOARD_SIZE][BOARD_SIZE][BOARD_SIZE][BOARD_SIZE];
+extern thread_local constinit KillerSlots KillerTable[MAX_PLY];
+extern thread_local constinit bool followPv;
 
 void scoreMoves();
 void pickNextMove(int index);

@@ -7,10 +7,10 @@
 
 namespace search {
 
-std::int64_t nodeCount = 0;
-Move PvTable[MAX_PLY][MAX_PLY];
-int pvLength[MAX_PLY];
-int selDepth = 0;
+thread_local constinit std::int64_t nodeCount = 0;
+thread_local constinit Move PvTable[MAX_PLY][MAX_PLY];
+thread_local constinit int pvLength[MAX_PLY];
+thread_local constinit int selDepth = 0;
 
 void updatePv(const Move& move) {
     const int ply = movegen::searchPly;

@@ -29,6 +29,8 @@ struct Reports {
     void (*drawByRepetition)() = nullptr;
     void (*gameTooLong)() = nullptr;
     void (*thinkDone)() = nullptr;
+    // Fewer search threads could be started than the Threads setting asks for.
+    void (*threadsShort)(int started, int asked) = nullptr;
 };
 
 // Silent until a driver installs its own.

@@ -1,16 +1,18 @@
 // Small lists, compared move by move: a root has a few dozen moves at most.
 #include "search/rootmoves.h"
 
+#include <algorithm>
+
 namespace search {
 
-bool rootFilterActive = false;
+thread_local constinit bool rootFilterActive = false;
 
 namespace {
 
-Move allowedMoves[MAX_ROOT_MOVES];
-int allowedCount = 0;
-Move excludedMoves[MAX_ROOT_MOVES];
-int excludedCount = 0;
+thread_local constinit Move allowedMoves[MAX_ROOT_MOVES];
+thread_local constinit int allowedCount = 0;
+thread_local constinit Move excludedMoves[MAX_ROOT_MOVES];
+thread_local constinit int excludedCount = 0;
 
 bool listed(const Move* list, int count, const Move& move) {
     for (int index = 0; index < count; ++index)
@@ -37,6 +39,11 @@ void excludeRootMove(const Move& move) {
 void clearRootExclusions() {
     excludedCount = 0;
     updateActive();
+}
+
+int allowedRootMoves(Move* moves) {
+    std::copy(allowedMoves, allowedMoves + allowedCount, moves);
+    return allowedCount;
 }
 
 bool rootMoveSkipped(const Move& move) {

@@ -9,7 +9,7 @@ namespace search {
 constexpr int MAX_ROOT_MOVES = 256;
 
 // True while any root move is left out; the search asks rootMoveSkipped only then.
-extern bool rootFilterActive;
+extern thread_local constinit bool rootFilterActive;
 
 // Only these moves at the root (squares and promotion compared); none: every move.
 void restrictRootMoves(const Move* moves, int count);
@@ -17,5 +17,7 @@ void restrictRootMoves(const Move* moves, int count);
 void excludeRootMove(const Move& move);
 void clearRootExclusions();
 bool rootMoveSkipped(const Move& move);
+// The "searchmoves" list in force, for another search thread to restrict its root the same way.
+int allowedRootMoves(Move* moves);
 
 }  // namespace search

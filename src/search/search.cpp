@@ -20,10 +20,10 @@
 
 namespace search {
 
-bool stopSearch = false;
-bool rootRepetition = false;
-int rootBestValue = 0;
-bool (*inputInterrupts)() = nullptr;
+thread_local constinit bool stopSearch = false;
+thread_local constinit bool rootRepetition = false;
+thread_local constinit int rootBestValue = 0;
+thread_local constinit InputHook inputInterrupts = nullptr;
 
 namespace {
 

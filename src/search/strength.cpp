@@ -138,7 +138,8 @@ int chooseLine(const int* scores, int count, int lossBudget) {
 void holdReplyAtLevel(const ClockReading& start, int budgetMs) {
     if (requestedElo == STRENGTH_OFF) return;
     const std::int64_t floorMs = std::min(MIN_REPLY_MS, budgetMs);
-    while (elapsedMilliseconds(start, readClock()) < floorMs) {
+    // Readings are cut to whole milliseconds, so a reading of floorMs may still be short of it.
+    while (elapsedMilliseconds(start, readClock()) <= floorMs) {
         if (inputInterrupts != nullptr && inputInterrupts()) return;
         std::this_thread::sleep_for(REPLY_POLL);
     }

@@ -17,6 +17,7 @@
 #include "search/rootmoves.h"
 #include "search/search.h"
 #include "search/strength.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 
 namespace search {
@@ -183,7 +184,11 @@ IterationResult iterativeDeepening(int depthLimit) {
     if (plan.weakens) return deepenAtLevel(depthLimit, plan);
     // The design's single line needs no count of the root moves, and is searched as it always was.
     const int lines = multiPvLines > 1 ? std::min(multiPvLines, searchableRootMoves()) : 1;
-    return deepen(depthLimit, lines, lines);
+    // A playing level searches alone; so does the design's one thread, which starts nothing.
+    startHelpers(depthLimit);
+    const IterationResult result = deepen(depthLimit, lines, lines);
+    stopHelpers();
+    return result;
 }
 
 bool anyLineReported() { return bestLineReported; }

@@ -13,8 +13,8 @@ bool protocolClock = false;
 bool timeReceived = false;
 int moveTimeMs = 0;
 Level level = {0, 0, 0};
-int timeBudget = 0;
-ClockReading thinkStart = {0, 0};
+thread_local constinit int timeBudget = 0;
+thread_local constinit ClockReading thinkStart = {0, 0};
 
 namespace {
 constexpr long NANOSECONDS_PER_MILLISECOND = 1000000;

@@ -41,8 +41,8 @@ extern Level level;  // all 0 until "level" is read
 constexpr int DEFAULT_MOVE_TIME_MS = 3000;
 // A level's period is shared out as the design's clock is: a thirtieth, unless it names its moves.
 constexpr int DEFAULT_MOVES_TO_GO = 30;
-extern int timeBudget;  // milliseconds this think may use
-extern ClockReading thinkStart;
+extern thread_local constinit int timeBudget;  // milliseconds this think may use
+extern thread_local constinit ClockReading thinkStart;
 
 int computeTimeBudget();
 bool timeUp();

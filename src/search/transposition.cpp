@@ -4,10 +4,14 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <atomic>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <vector>
 
 #include "board/position.h"
@@ -19,30 +23,53 @@ std::size_t transpositionSlots = 0;
 
 namespace {
 
-constexpr std::size_t DEPTH_OFFSET = offsetof(TranspositionEntry, depth);
+constexpr auto RELAXED = std::memory_order_relaxed;
+constexpr std::size_t SLOTS_PER_BLOCK = TT_CLEAR_BLOCK_BYTES / sizeof(TranspositionEntry);
+static_assert(TT_CLEAR_BLOCK_BYTES % sizeof(TranspositionEntry) == 0, "a slot never straddles two blocks");
 constexpr std::size_t HASHFULL_SAMPLE = 1000;
 constexpr int PER_MILLE = 1000;
 
 // Blocks of one page (of most machines) a store has written since the last clear: only
-// there can a depth be non-zero. A block holds the depth bytes of the slots whose depth lies in it.
-std::vector<bool> WrittenBlocks;
+// there can a depth be non-zero. One byte a block, as threads mark blocks at the same time.
+std::vector<std::uint8_t> WrittenBlocks;
 // The mapping behind the table, kept whole so that it can be given back.
 void* mappedMemory = nullptr;
 std::size_t mappedBytes = 0;
 
-std::size_t blockOfDepth(const TranspositionEntry& entry) {
-    return static_cast<std::size_t>(reinterpret_cast<const char*>(&entry.depth) -
-                                    reinterpret_cast<const char*>(TranspositionTable)) /
-           TT_CLEAR_BLOCK_BYTES;
+void markWritten(std::size_t slot) {
+    std::atomic_ref<std::uint8_t>(WrittenBlocks[slot / SLOTS_PER_BLOCK]).store(1, RELAXED);
 }
 
-// The first slot whose depth byte lies in the block (or past it, for the block after the last).
-std::size_t firstSlotOfBlock(std::size_t block) {
-    const std::size_t start = block * TT_CLEAR_BLOCK_BYTES;
-    if (start <= DEPTH_OFFSET) return 0;
-    const std::size_t slot = (start - DEPTH_OFFSET + sizeof(TranspositionEntry) - 1) / sizeof(TranspositionEntry);
-    return slot < transpositionSlots ? slot : transpositionSlots;
+// A slot's position and data as one consistent reading: a torn slot yields a key no
+// position has (but by a 2^-64 chance), so its data is never taken for another's.
+struct SlotReading {
+    HashKey key;
+    TranspositionData data;
+};
+
+// Relaxed atomics cost nothing more than plain loads and stores here, and make a slot two
+// threads touch at once a torn slot rather than a data race.
+std::uint64_t load(const std::uint64_t& word) {
+    return std::atomic_ref<std::uint64_t>(const_cast<std::uint64_t&>(word)).load(RELAXED);
 }
+void save(std::uint64_t& word, std::uint64_t value) { std::atomic_ref<std::uint64_t>(word).store(value, RELAXED); }
+
+std::uint64_t dataWord(const TranspositionEntry& entry) { return load(entry.data); }
+
+SlotReading readSlot(const TranspositionEntry& entry) {
+    const std::uint64_t data = dataWord(entry);
+    return {load(entry.keyMixedWithData) ^ data, std::bit_cast<TranspositionData>(data)};
+}
+
+void writeSlot(TranspositionEntry& entry, HashKey key, const TranspositionData& data) {
+    const auto word = std::bit_cast<std::uint64_t>(data);
+    save(entry.keyMixedWithData, key ^ word);
+    save(entry.data, word);
+}
+
+// The data word's depth bits: clearing them in both words keeps the slot's key.
+constexpr std::uint64_t DEPTH_BITS =
+    std::bit_cast<std::uint64_t>(TranspositionData{0, 0, std::numeric_limits<std::uint8_t>::max(), 0});
 
 // Every probe lands on a random slot of the table: with 4 KiB pages nearly each one also misses
 // the address translation cache. Asking for 2 MiB pages removes most of those walks. Only
@@ -72,7 +99,7 @@ bool mapTable(std::size_t slots) {
     TranspositionTable = reinterpret_cast<TranspositionEntry*>(aligned);
     transpositionSlots = slots;
     adviseLargePages(TranspositionTable, tableBytes);
-    WrittenBlocks.assign((tableBytes + TT_CLEAR_BLOCK_BYTES - 1) / TT_CLEAR_BLOCK_BYTES, false);
+    WrittenBlocks.assign((slots + SLOTS_PER_BLOCK - 1) / SLOTS_PER_BLOCK, 0);
     return true;
 }
 
@@ -100,43 +127,59 @@ int hashFullPermille() {
     ensureTable();
     const std::size_t sample = transpositionSlots < HASHFULL_SAMPLE ? transpositionSlots : HASHFULL_SAMPLE;
     std::size_t stored = 0;
-    for (std::size_t slot = 0; slot < sample; ++slot) stored += TranspositionTable[slot].depth != 0;
+    for (std::size_t slot = 0; slot < sample; ++slot) stored += readSlot(TranspositionTable[slot]).data.depth != 0;
     return static_cast<int>(stored * PER_MILLE / sample);
 }
 
-TranspositionEntry& transpositionSlot() { return slotOf(board::currentKey); }
+TranspositionData transpositionSlot() { return std::bit_cast<TranspositionData>(dataWord(slotOf(board::currentKey))); }
+
+bool storedMoveOf(HashKey key, Move& move) {
+    const SlotReading slot = readSlot(slotOf(key));
+    if (slot.key != key) return false;
+    move = unpackMove(slot.data.move);
+    return true;
+}
 
 void clearTranspositionTable() {
     ensureTable();
     for (std::size_t block = 0; block < WrittenBlocks.size(); ++block) {
         if (!WrittenBlocks[block]) continue;
-        const std::size_t end = firstSlotOfBlock(block + 1);
-        for (std::size_t slot = firstSlotOfBlock(block); slot < end; ++slot) TranspositionTable[slot].depth = 0;
-        WrittenBlocks[block] = false;
+        const std::size_t first = block * SLOTS_PER_BLOCK;
+        const std::size_t end = std::min(first + SLOTS_PER_BLOCK, transpositionSlots);
+        // No search runs while the table is cleared: plain words, which the compiler may widen.
+        for (std::size_t slot = first; slot < end; ++slot) {
+            TranspositionEntry& entry = TranspositionTable[slot];
+            entry.keyMixedWithData ^= entry.data & DEPTH_BITS;
+            entry.data &= ~DEPTH_BITS;
+        }
+        WrittenBlocks[block] = 0;
     }
 }
 
 int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut) {
-    const TranspositionEntry& entry = transpositionSlot();
-    if (entry.key != board::currentKey || entry.depth < depth) return NO_HASH_VALUE;
-    moveOut = unpackMove(entry.move);
-    if (entry.bound == BOUND_EXACT) return entry.value;
-    if (entry.bound == BOUND_UPPER && entry.value <= alpha) return alpha;
-    if (entry.bound == BOUND_LOWER && entry.value >= beta) return beta;
+    const SlotReading slot = readSlot(slotOf(board::currentKey));
+    if (slot.key != board::currentKey || slot.data.depth < depth) return NO_HASH_VALUE;
+    moveOut = unpackMove(slot.data.move);
+    if (slot.data.bound == BOUND_EXACT) return slot.data.value;
+    if (slot.data.bound == BOUND_UPPER && slot.data.value <= alpha) return alpha;
+    if (slot.data.bound == BOUND_LOWER && slot.data.value >= beta) return beta;
     return NO_HASH_VALUE;
 }
 
 void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move move) {
-    TranspositionEntry& entry = transpositionSlot();
-    if (entry.depth >= depth) return;
-    entry.key = board::currentKey;
-    entry.value = value;
-    entry.bound = bound;
-    entry.depth = depth;
-    entry.move = packMove(move);
-    WrittenBlocks[blockOfDepth(entry)] = true;
+    const std::size_t slot = slotIndex(board::currentKey);
+    TranspositionEntry& entry = TranspositionTable[slot];
+    if (std::bit_cast<TranspositionData>(dataWord(entry)).depth >= depth) return;
+    writeSlot(entry, board::currentKey, {value, bound, depth, packMove(move)});
+    markWritten(slot);
 }
 
-void setTranspositionValue(int value) { transpositionSlot().value = value; }
+// The slot keeps the position it belongs to, even when that is another one.
+void setTranspositionValue(int value) {
+    TranspositionEntry& entry = slotOf(board::currentKey);
+    SlotReading reading = readSlot(entry);
+    reading.data.value = value;
+    writeSlot(entry, reading.key, reading.data);
+}
 
 }  // namespace search

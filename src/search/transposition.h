@@ -2,6 +2,7 @@
 // unless the user asks for another size.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -53,12 +54,22 @@ constexpr Move unpackMove(PackedMove packed) {
     return move;
 }
 
-struct TranspositionEntry {
-    HashKey key;
+// What a slot says of its position, in one 64-bit word.
+struct TranspositionData {
     std::int32_t value;
     std::uint8_t bound;
     std::uint8_t depth;  // 0: empty
     PackedMove move;
+};
+static_assert(sizeof(TranspositionData) == sizeof(std::uint64_t));
+
+// Threads share the table without a lock. A slot is two words, each read and written whole
+// (as atomics while a search runs); the key is kept mixed with the data word, so a slot torn by
+// two threads' stores fails its key check instead of handing one position another's value or
+// move (checked reads, not locks).
+struct TranspositionEntry {
+    std::uint64_t keyMixedWithData;
+    std::uint64_t data;
 };
 static_assert(sizeof(TranspositionEntry) == 16, "a slot is 16 bytes: four to a cache line");
 
@@ -85,8 +96,11 @@ bool resizeTranspositionTable(std::size_t megabytes);
 std::size_t transpositionMegabytes();
 // Per mille of a fixed sample of slots stored into since the last clear.
 int hashFullPermille();
-// The slot of currentKey; its move is read for ordering without a key check.
-TranspositionEntry& transpositionSlot();
+// What the slot of currentKey holds, whichever position it belongs to: ordering reads its
+// move without a key check.
+TranspositionData transpositionSlot();
+// The move of key's slot when the slot belongs to key; reads only.
+bool storedMoveOf(HashKey key, Move& move);
 // Every slot's depth becomes 0 (keys, values and moves stay), written only in the blocks
 // stored into since the last clear: a page the search never wrote is never touched, and
 // a new game after little play costs little.
