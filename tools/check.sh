@@ -13,7 +13,8 @@ done
 
 # The Makefile compiles on its own, without CMake, so it could drift: its engine must count
 # the nodes the tested release engine counts (the tests pin that figure). One more LTO
-# build, about a minute and a half on two cores; incremental afterwards in build/make.
+# build, about a minute and a half on two busy cores, most of it the whole-program link,
+# which even an incremental rebuild repeats.
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 make -j2 EXE="$scratch/morvelline" >"$scratch/make.log" 2>&1 || { cat "$scratch/make.log"; exit 1; }
