@@ -1,7 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a fresh machine lacks for building (and, with
-# "fuzz", for the libFuzzer targets). Does nothing when all are present.
+# "fuzz", for the libFuzzer targets). Does nothing when all are present. In a git work
+# tree it also turns on tools/hooks, which ends each commit message with its Bench line.
 set -euo pipefail
+cd "$(dirname "$0")/.."
+# Only this project's own work tree, never a repository that merely contains an unpacked copy.
+if [ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$(pwd -P)" ]; then
+  hooks=$(git config --get core.hooksPath || true)
+  if [ -z "$hooks" ]; then
+    git config core.hooksPath tools/hooks
+  elif [ "$hooks" != tools/hooks ]; then
+    echo "setup.sh: core.hooksPath is already $hooks; tools/hooks/commit-msg not turned on" >&2
+  fi
+fi
 packages=()
 command -v cmake >/dev/null || packages+=(cmake)
 command -v ninja >/dev/null || packages+=(ninja-build)
