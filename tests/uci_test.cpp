@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 #include <random>
+#include <regex>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -96,11 +97,16 @@ struct Answer {
 // One engine in UCI mode, in its own directory (with the shipped book when asked).
 class Uci {
 public:
-    explicit Uci(bool withBook = false) {
+    // launcher: a program and its arguments that start the engine in its place.
+    explicit Uci(bool withBook = false, const std::vector<std::string>& launcher = {}) {
         if (withBook)
             std::filesystem::copy_file(std::filesystem::path(MORVELLINE_SOURCE_DIR) / "book.obk",
                                        std::filesystem::path(directory_.path()) / "book.obk");
-        engine_.emplace(directory_.path());
+        if (launcher.empty())
+            engine_.emplace(directory_.path());
+        else
+            engine_.emplace(directory_.path(), launcher.front(),
+                            std::vector<std::string>(launcher.begin() + 1, launcher.end()));
         send("uci");
         while (const auto next = engine_->readLine()) {
             handshake.push_back(*next);
@@ -596,6 +602,31 @@ TEST(Uci, TwoThreadsAnswerAsOne) {
     ASSERT_TRUE(uci.process().readUntil([](const std::string& line) { return line == "readyok"; }));
     uci.send("stop");
     expectLegalBest(uci.answer(game), game, "stopped");
+}
+
+// A machine that cannot start every thread asked for: the search goes on with those it has and
+// says so once. A limit on the address space makes the threads' stacks fail past the first few.
+TEST(Uci, ThreadsThatCannotStartAreReportedOnce) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve far more address space than the limit allows";
+#endif
+    Uci uci(false, {"/bin/sh", "-c", "ulimit -v 400000 && exec \"$0\"", MORVELLINE_BINARY});
+    uci.send("setoption name OwnBook value false");
+    uci.send("setoption name Threads value 256");
+    uci.send("position startpos");
+    const RulesGame game;
+    const Answer first = uci.go("go depth 5", game);
+    expectLegalBest(first, game, "short of threads");
+    ASSERT_EQ(first.strings.size(), 1u);
+    std::smatch started;
+    ASSERT_TRUE(std::regex_match(first.strings[0], started,
+                                 std::regex("info string only (\\d+) of 256 search threads could be started: "
+                                            "searching with \\1")))
+        << first.strings[0];
+    EXPECT_GT(std::stoi(started[1]), 1) << "the threads that could start search";
+    const Answer second = uci.go("go depth 5", game);
+    expectLegalBest(second, game, "short of threads again");
+    EXPECT_TRUE(second.strings.empty()) << "said once";
 }
 
 // UCI_LimitStrength and UCI_Elo: offered, bad values refused with an info string and the level
