@@ -11,3 +11,4 @@ for preset in release sanitize; do
   ctest --preset "$preset" -j2
 done
 ./tools/check-pgn.sh build/release/morvelline
+./tools/check-docs.sh build/release/morvelline
