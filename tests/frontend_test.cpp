@@ -27,6 +27,8 @@
 #include "frontend/input.h"
 #include "frontend/loader.h"
 #include "frontend/movetext.h"
+#include "frontend/pgn.h"
+#include "frontend/san.h"
 #include "search/pv.h"
 #include "engine_process.h"
 #include "test_support.h"
@@ -483,6 +485,130 @@ TEST(MoveText, MalformedTextLeavesThePositionUntouched) {
     for (const char* text : notMoves) refused(text, "Error (unknown command): ");
 }
 
+// Every form people type names the move its coordinates name: the position after it is the
+// generator's. The long forms and the signs after a move say nothing more.
+TEST(San, EachFormNamesItsMove) {
+    const struct {
+        const char* fen;
+        std::vector<const char*> texts;
+        const char* coordinates;
+    } cases[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", {"Nf3", "Ng1f3", "Ng1-f3", "Nf3!", "Nf3+?"}, "g1f3"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", {"e4", "e2e4!!", "e2-e4"}, "e2e4"},
+        {"rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq", {"Nc6", "Nb8c6"}, "b8c6"},
+        {"4k3/8/8/3p4/4P3/8/8/4K3 w -", {"exd5", "exd5+", "e4xd5", "ed5", "e:d5"}, "e4d5"},
+        {"4k3/8/8/3pP3/8/8/8/4K3 w - d6", {"exd6", "exd6!"}, "e5d6"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq", {"O-O", "0-0", "O-O+", "Kg1"}, "e1g1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq", {"O-O-O", "0-0-0", "O-O-O#"}, "e1c1"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq", {"O-O-O", "0-0-0"}, "e8c8"},
+        {"4k3/P7/8/8/8/8/8/4K3 w -", {"a8=Q", "a8Q", "a8=Q+", "a8q", "a7a8=Q"}, "a7a8q"},
+        {"4k3/P7/8/8/8/8/8/4K3 w -", {"a8=N", "a8N"}, "a7a8n"},
+        {"1r2k3/P7/8/8/8/8/8/4K3 w -", {"axb8=R", "axb8R+", "axb8=R+"}, "a7b8r"},
+        {"4k3/8/8/8/8/8/p7/4K3 b -", {"a1=B", "a1B"}, "a2a1b"},
+        {"4k3/8/8/8/8/5N2/8/1N2K3 w -", {"Nbd2", "Nb1d2"}, "b1d2"},
+        {"k7/8/8/8/8/4R3/8/K3R3 w -", {"R1e2", "Re1e2"}, "e1e2"},
+        {"1k6/8/8/8/4Q2Q/8/8/K3r2Q w -", {"Qh4xe1", "Qh4e1"}, "h4e1"},
+        {"1k6/8/8/8/4Q2Q/8/8/K3r2Q w -", {"Qexe1", "Qee1"}, "e4e1"},
+        {"1k6/8/8/8/4Q2Q/8/8/K3r2Q w -", {"Q1xe1"}, "h1e1"},
+    };
+    const NoAnswer quiet;
+    for (const auto& test : cases) {
+        quietEngine();
+        setPosition(test.fen);
+        playMove(test.coordinates);
+        const std::string expected = snapshot();
+        for (const char* text : test.texts) {
+            setPosition(test.fen);
+            EXPECT_TRUE(frontend::looksLikeSan(text)) << text;
+            EXPECT_EQ(printed([&] { EXPECT_TRUE(frontend::playSanMove(text)) << test.fen << " " << text; }), "");
+            EXPECT_EQ(snapshot(), expected) << test.fen << " " << text;
+        }
+    }
+}
+
+// What names no move, several, or nothing at all is refused with its reason, the position untouched.
+TEST(San, RefusalsSayWhyAndChangeNothing) {
+    const struct {
+        const char* fen;
+        const char* text;
+        const char* reason;
+    } cases[] = {
+        {"rnbqkb1r/ppp1pppp/5n2/3p4/3P4/5N2/PPP1PPPP/RNBQKB1R w KQkq", "Nd2", "ambiguous: Nbd2, Nfd2"},
+        {"1k6/8/8/8/4Q2Q/8/8/K3r2Q w -", "Qxe1", "ambiguous: Q1xe1, Qexe1, Qh4xe1"},
+        {"k7/8/8/8/8/4R3/8/K3R3 w -", "Re2", "ambiguous: R1e2, R3e2"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "Nf5", "no knight can move to f5"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "Nxf3", "no knight can capture on f3"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "Ncd2", "no knight on the c-file can move to d2"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "e5", "no pawn can move to e5"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "exd5", "no pawn on the e-file can capture on d5"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "Ng1ff3", "it is not a move in algebraic notation"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "O-O", "castling to that side is not legal now"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "Nz9", "z9 is not a square"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "e9", "e9 is not a square"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "exd", "it names no square to go to"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "O-O-O-O", "castling is written O-O or O-O-O"},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq", "Nf3=Q", "only a pawn promotes"},
+        {"4k3/P7/8/8/8/8/8/4K3 w -", "a8", "say what the pawn becomes, as in a8=Q"},
+        {"4k3/P7/8/8/8/8/8/4K3 w -", "a8=K", "a pawn promotes to Q, R, B or N"},
+        {"4k3/8/P7/8/8/8/8/4K3 w -", "a7=Q", "a pawn promotes only on the last rank"},
+        {"4k3/4r3/8/8/8/8/4N3/4K3 w -", "Nc3", "it would leave the king in check"},
+        {"r3k2r/8/8/8/8/8/5r2/R3K2R w KQ", "O-O", "castling to that side is not legal now"},
+    };
+    const NoAnswer quiet;
+    for (const auto& test : cases) {
+        quietEngine();
+        setPosition(test.fen);
+        char fenBefore[frontend::FEN_TEXT_SIZE];
+        frontend::writeFen(fenBefore);
+        const std::string before = snapshot();
+        ASSERT_TRUE(frontend::looksLikeSan(test.text)) << test.text;
+        EXPECT_EQ(printed([&] { EXPECT_FALSE(frontend::playSanMove(test.text)); }),
+                  std::string("Illegal move: ") + test.text + " (" + test.reason + ")\n");
+        char fenAfter[frontend::FEN_TEXT_SIZE];
+        frontend::writeFen(fenAfter);
+        EXPECT_STREQ(fenAfter, fenBefore) << test.text;
+        EXPECT_EQ(snapshot(), before) << test.text;
+    }
+    // Words that are neither commands nor moves stay unknown commands at the console.
+    for (const char* word : {"hello", "Board", "Quit", "exit", "N", "O", "Kx", "x4", ""})
+        EXPECT_FALSE(frontend::looksLikeSan(word)) << word;
+}
+
+// The SAN the engine writes reads back as the same move, for every legal move of positions
+// full of captures, castling, promotions and pieces that must be told apart; no two alike.
+TEST(San, WrittenMovesReadBackAsThemselves) {
+    const char* const positions[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
+        "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - -",
+        "8/8/8/2k5/2pP4/8/B7/4K3 b - d3",
+        "1k6/8/8/8/4Q2Q/8/8/K6Q w -",
+        "7k/8/8/3N1N2/2N3N1/8/2N3N1/K2N1N2 w -",
+    };
+    const NoAnswer quiet;
+    for (const char* fen : positions) {
+        quietEngine();
+        setPosition(fen);
+        frontend::LegalMoves legal;
+        frontend::collectLegalMoves(legal);
+        ASSERT_GT(legal.count, 0) << fen;
+        std::vector<std::string> written;
+        for (int index = 0; index < legal.count; ++index) {
+            char san[frontend::SAN_TEXT_SIZE];
+            frontend::writeSan(legal.move[index], true, san);
+            written.push_back(san);
+            Move read{};
+            char reason[frontend::SAN_REASON_SIZE] = "";
+            ASSERT_TRUE(frontend::looksLikeSan(san)) << san;
+            EXPECT_EQ(frontend::readSan(san, read, reason), frontend::SanReading::MOVE) << fen << " " << san << " " << reason;
+            EXPECT_TRUE(sameMove(read, legal.move[index])) << fen << " " << san;
+        }
+        std::vector<std::string> sorted = written;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(std::adjacent_find(sorted.begin(), sorted.end()), sorted.end()) << fen;
+    }
+}
+
 TEST(Loader, FileSetsTheGameStartAndBadLinesChangeNothing) {
     TemporaryDirectory directory;
     const NoAnswer quiet;
@@ -587,7 +713,7 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     expected.insert(expected.end(), {"~Hashvalue: .*", "~Depth:1 Nodes:\\d+ Value:.*", "~move [a-h][1-8][a-h][1-8]  ",
                                      startFen, "move e7e5  ", startFen});
     const std::size_t helpStart = expected.size();
-    const std::size_t helpLines = 19;
+    const std::size_t helpLines = 21;
     ASSERT_EQ(output.size(), helpStart + helpLines) << ::testing::PrintToString(output);
     expectTranscript(output, expected);
     // The keys after the take-backs are the start's, kept and computed alike.
@@ -598,9 +724,74 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     // The help names every command the console knows, one a line.
     std::string help;
     for (std::size_t index = helpStart; index < output.size(); ++index) help += output[index] + "\n";
-    for (const char* command : {"move", "new", "undo", "remove", "st N", "sd N", "board", "fen", "load FILE",
+    for (const char* command : {"move", "new", "undo", "remove", "st N", "sd N", "board", "fen", "pgn", "load FILE",
                                 "perft N", "hash", "eval", "strength N", "threads N", "xboard", "uci", "help", "quit"})
         EXPECT_NE(help.find(std::string("\n") + command + " "), std::string::npos) << command;
+    // Both ways of typing a move are named.
+    EXPECT_NE(help.find("coordinates"), std::string::npos) << help;
+    EXPECT_NE(help.find("algebraic notation"), std::string::npos) << help;
+}
+
+// At the console: a coordinate text stays a coordinate move, words that are no move stay unknown,
+// malformed SAN is refused with "fen" unchanged; "pgn" at the start, and after a typed mate from
+// a loaded position, with the engine named for the moves it made.
+TEST(ConsoleTranscript, SanMovesAndPgn) {
+    TemporaryDirectory directory;
+    writeFile(directory, "mate.fen", "6k1/5ppp/8/8/8/8/8/R5K1 w\n");
+    const std::string startFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+    const std::vector<std::string> output =
+        session(directory.path(), {"pgn", "sd 1", "b1c3", "undo", "fen", "hello", "Board", "Nz9", "O-O-O-O", "e9",
+                                   "exd", "Nb1", "fen", "e4", "pgn", "load mate.fen", "Ra8#", "pgn"});
+    const auto tags = [](const char* white, const char* black, const char* result) {
+        return std::vector<std::string>{"[Event \"Console game\"]", "[Site \"?\"]", "~\\[Date \"\\d{4}\\.\\d\\d\\.\\d\\d\"\\]",
+                                        "[Round \"-\"]", std::string("[White \"") + white + "\"]",
+                                        std::string("[Black \"") + black + "\"]", std::string("[Result \"") + result + "\"]"};
+    };
+    std::vector<std::string> expected = tags("?", "?", "*");
+    expected.insert(expected.end(), {"", "*", "~Depth:1 .*", "~move [a-h][1-8][a-h][1-8]  ",
+                                     "rnbqkbnr/pppppppp/8/8/8/2N5/PPPPPPPP/R1BQKBNR b KQkq - 1 1",
+                                     "Error (unknown command): hello", "Error (unknown command): Board",
+                                     "Illegal move: Nz9 (z9 is not a square)",
+                                     "Illegal move: O-O-O-O (castling is written O-O or O-O-O)",
+                                     "Illegal move: e9 (e9 is not a square)",
+                                     "Illegal move: exd (it names no square to go to)",
+                                     "Illegal move: Nb1 (no knight can move to b1)",
+                                     "rnbqkbnr/pppppppp/8/8/8/2N5/PPPPPPPP/R1BQKBNR b KQkq - 1 1",
+                                     "Illegal move: e4 (no pawn can move to e4)"});
+    const std::vector<std::string> pgnAfterC3 = tags("Player", "?", "*");
+    expected.insert(expected.end(), pgnAfterC3.begin(), pgnAfterC3.end());
+    expected.insert(expected.end(), {"", "1. Nc3 *", "~Depth:1 .*", "I lose in 1", "Checkmate: White wins"});
+    const std::vector<std::string> pgnAfterMate = tags("Player", "?", "1-0");
+    expected.insert(expected.end(), pgnAfterMate.begin(), pgnAfterMate.end());
+    expected.insert(expected.end(), {"[SetUp \"1\"]", "[FEN \"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1\"]", "", "1. Ra8# 1-0"});
+    ASSERT_EQ(output.size(), expected.size()) << ::testing::PrintToString(output);
+    expectTranscript(output, expected);
+}
+
+// "pgn" leaves the game exactly as it was (it replays the game to write it), and the engine's
+// own moves carry its name: a game the engine played against itself from a loaded position.
+TEST(Pgn, LeavesTheGameAsItWasAndNamesTheEngine) {
+    const NoAnswer quiet;
+    quietEngine();
+    setPosition("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R b KQkq -");
+    std::mt19937 generator(28);
+    for (int ply = 0; ply < 40; ++ply) {
+        const std::vector<std::string> legal = legalMoveTexts();
+        if (legal.empty()) break;
+        ASSERT_TRUE(frontend::playUserMove(legal[generator() % legal.size()].c_str()));
+        frontend::recordMover(ply % 2 == 1);
+    }
+    const std::string before = snapshot();
+    const std::string pgn = printed(frontend::printGamePgn);
+    EXPECT_EQ(snapshot(), before);
+    EXPECT_TRUE(board::positionIsConsistent());
+    EXPECT_NE(pgn.find("[White \"Morvelline\"]\n[Black \"Player\"]\n"), std::string::npos) << pgn;
+    EXPECT_NE(pgn.find("[FEN \"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R b KQkq - 0 1\"]"), std::string::npos)
+        << pgn;
+    EXPECT_NE(pgn.find("\n\n1... "), std::string::npos) << pgn;
+    // Move text lines stay under 80 characters.
+    std::istringstream lines(pgn);
+    for (std::string line; std::getline(lines, line);) EXPECT_LT(line.size(), 80u) << line;
 }
 
 // "threads": broken counts refused with the range; perft on two threads counts what one does,

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds the engine, its tests and benchmarks in the release and the sanitizer
 # configurations and runs every test in both; the tests that search and count on several
-# threads once more under the thread sanitizer; then builds through the root Makefile, as
-# OpenBench does, and checks it prints the release build's bench signature.
+# threads once more under the thread sanitizer; builds through the root Makefile, as OpenBench
+# does, and checks it prints the release build's bench signature; then reads the console's PGN
+# back with an independent reader, and checks the README's and docs' links and commands.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./tools/setup.sh
+./tools/setup.sh check
 for preset in release sanitize tsan; do
   cmake --preset "$preset"
   cmake --build --preset "$preset"
@@ -23,3 +24,6 @@ expected=$(build/release/morvelline bench | tail -n 1 | grep -Eo '^[0-9]+ nodes'
 made=$("$scratch/morvelline" bench | tail -n 1)
 echo "Makefile build: $made (release build: $expected)"
 [[ "$made" == "$expected "* ]] || { echo "the Makefile's engine differs from the release build" >&2; exit 1; }
+
+./tools/check-pgn.sh build/release/morvelline
+./tools/check-docs.sh build/release/morvelline

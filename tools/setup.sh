@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages a fresh machine lacks for building (and, with
-# "fuzz", for the libFuzzer targets). Does nothing when all are present. In a git work
-# tree it also turns on tools/hooks, which ends each commit message with its Bench line.
+# Installs the Debian packages a fresh machine lacks for building (with "check",
+# also Node.js and npm for the PGN read-back; with "fuzz", also what the libFuzzer
+# targets need). Does nothing when all are present. In a git work tree it also turns on
+# tools/hooks, which ends each commit message with its Bench line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # Only this project's own work tree, never a repository that merely contains an unpacked copy.
@@ -18,6 +19,10 @@ command -v cmake >/dev/null || packages+=(cmake)
 command -v ninja >/dev/null || packages+=(ninja-build)
 command -v g++ >/dev/null || packages+=(g++)
 [ -f /usr/include/gtest/gtest.h ] || packages+=(libgtest-dev googletest)
+if [ "${1:-}" = check ]; then
+  command -v node >/dev/null || packages+=(nodejs)
+  command -v npm >/dev/null || packages+=(npm)
+fi
 if [ "${1:-}" = fuzz ]; then
   command -v clang++ >/dev/null || packages+=(clang)
   compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||

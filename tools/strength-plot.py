@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws docs/strength.svg from the calibration table in README.md: each level's set Elo
+"""Draws docs/strength.svg from the calibration table in docs/levels.md: each level's set Elo
 against its measured rating, with the 95% margin as a bar; the diagonal is a perfect match.
 Rows are read from the table whose header starts with "| level | opponent |"; the level
 "full" stands at the top of the scale."""
@@ -60,9 +60,9 @@ def svg(points):
 
 
 def main():
-    points = list(rows((ROOT / "README.md").read_text()))
+    points = list(rows((ROOT / "docs" / "levels.md").read_text()))
     if not points:
-        sys.exit("no calibration rows in README.md")
+        sys.exit("no calibration rows in docs/levels.md")
     (ROOT / "docs" / "strength.svg").write_text(svg(points))
     print(f"docs/strength.svg: {len(points)} levels")
 

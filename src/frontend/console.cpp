@@ -17,7 +17,9 @@
 #include "frontend/loader.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
+#include "frontend/pgn.h"
 #include "frontend/reports.h"
+#include "frontend/san.h"
 #include "frontend/uci.h"
 #include "frontend/words.h"
 #include "frontend/xboard.h"
@@ -69,19 +71,29 @@ void announceGameEnd() {
 
 // The engine's turn in the console; the end of the game is said when a move of this turn ended it.
 void consoleThink(int plyBefore) {
+    const int plyAtThink = board::gamePly;
     search::think();
+    if (board::gamePly != plyAtThink) recordMover(true);
     if (board::gamePly != plyBefore) announceGameEnd();
 }
 
 void userMove(const char* text) {
     Move move{};
+    const MoveTextKind coordinates = parseUserMove(text, move);
+    // Text in the coordinate form (b1c3, e2e5) is read as coordinates, refusals and all, as it
+    // always was; algebraic notation takes only what that form cannot be (Nf3, R1e2, exd5).
+    const bool coordinateForm = coordinates != MoveTextKind::NOT_A_MOVE && text[0] >= 'a' && text[0] <= 'z';
+    const bool algebraic = !coordinateForm && looksLikeSan(text);
     // After the end a move-shaped text gets the reason, not just "Illegal move".
-    if (parseUserMove(text, move) != MoveTextKind::NOT_A_MOVE && !sideToMoveHasLegalMove()) {
+    if ((coordinates != MoveTextKind::NOT_A_MOVE || algebraic) && !sideToMoveHasLegalMove()) {
         printError("the game is over", text);
         return;
     }
     const int plyBefore = board::gamePly;
-    if (playUserMove(text)) consoleThink(plyBefore);
+    if (algebraic ? playSanMove(text) : playUserMove(text)) {
+        recordMover(false);
+        consoleThink(plyBefore);
+    }
 }
 
 void printPosition() {
@@ -224,6 +236,8 @@ bool handleConsoleLine(char* line) {
         takeBack(2, original);
     } else if (is(command, "fen")) {
         printPosition();
+    } else if (is(command, "pgn")) {
+        printGamePgn();
     } else if (is(command, "help")) {
         printHelp();
     } else {

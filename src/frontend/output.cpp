@@ -71,6 +71,8 @@ void printUnknownCommand(const char* text) { emit("Error (unknown command): %s\n
 
 void printIllegalMove(const char* text) { emit("Illegal move: %s\n", text); }
 
+void printIllegalMoveBecause(const char* text, const char* reason) { emit("Illegal move: %s (%s)\n", text, reason); }
+
 void printError(const char* reason, const char* text) { emit("Error (%s): %s\n", reason, text); }
 
 void printStrengthError(const char* text) {
@@ -89,7 +91,8 @@ void printThreadsShort(int started, int asked) {
 void printProtocolEntry() { emit("\n"); }
 
 void printHelp() {
-    emit("e2e4, e7e8q  play a move (castling is the king's move); the engine answers\n"
+    emit("e2e4, Nf3    play a move, in coordinates (e7e8q; castling is the king's move, e1g1)\n"
+         "             or in algebraic notation (exd5, O-O, e8=Q); the engine answers\n"
          "move         the engine plays for the side to move\n"
          "new          a new game\n"
          "undo         take back the last move\n"
@@ -100,6 +103,7 @@ void printHelp() {
          "threads N    search on N threads (%d to %d), from the next search on\n"
          "board        show the board\n"
          "fen          print the position as FEN\n"
+         "pgn          print the game so far as PGN\n"
          "load FILE    set the position from a FEN line in FILE; load init: a new game\n"
          "perft N      count the moves down to depth N\n"
          "hash         print the position key, computed and kept\n"
@@ -112,6 +116,11 @@ void printHelp() {
 }
 
 void printFen(const char* text) { emit("%s\n", text); }
+
+// The values are the engine's own texts and FEN, which hold no quote to escape.
+void printPgnTag(const char* name, const char* value) { emit("[%s \"%s\"]\n", name, value); }
+
+void printPgnLine(const char* text) { emit("%s\n", text); }
 
 void printCheckmate(Color winner) { emit("Checkmate: %s wins\n", winner == WHITE ? "White" : "Black"); }
 

@@ -31,6 +31,8 @@ void printMateIn(int moves);
 void printLoseIn(int moves);
 void printUnknownCommand(const char* text);
 void printIllegalMove(const char* text);
+// A typed SAN move refused, with what is wrong: "Illegal move: Nd2 (ambiguous: Nbd2, Nfd2)".
+void printIllegalMoveBecause(const char* text, const char* reason);
 void printError(const char* reason, const char* text);
 // The refusal of a "strength" line, with the range of levels.
 void printStrengthError(const char* text);
@@ -40,6 +42,9 @@ void printThreadsShort(int started, int asked);
 void printProtocolEntry();
 void printHelp();
 void printFen(const char* text);
+// The console's "pgn": a tag pair, a line of move text, and the empty line between the two parts.
+void printPgnTag(const char* name, const char* value);
+void printPgnLine(const char* text);
 void printCheckmate(Color winner);
 void printStalemate();
 void printThinkingLine(const char* text);

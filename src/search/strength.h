@@ -1,5 +1,5 @@
 // The playing level: off (the design's search) or an Elo on the scale of the calibration
-// table in the README. A level sees less (a node budget) and picks among the best root lines
+// table in docs/levels.md. A level sees less (a node budget) and picks among the best root lines
 // within a loss budget; both grow with the level.
 #pragma once
 
