@@ -55,6 +55,7 @@ void installXboardReports() {
 void installUciReports() {
     search::Reports uci;
     uci.line = printLine;
+    uci.rootMove = printRootMove;
     uci.lastLineNamesMove = true;
     search::reports = uci;
 }

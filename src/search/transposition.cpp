@@ -139,4 +139,13 @@ void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move 
 
 void setTranspositionValue(int value) { transpositionSlot().value = value; }
 
+bool storedMoveOf(HashKey key, Move& move) {
+    ensureTable();
+    const TranspositionEntry& entry = slotOf(key);
+    // A cleared slot keeps its old key and move: only a stored depth says the slot is in use.
+    if (entry.key != key || entry.depth == 0) return false;
+    move = unpackMove(entry.move);
+    return true;
+}
+
 }  // namespace search
