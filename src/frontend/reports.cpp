@@ -30,6 +30,9 @@ void gameTooLong() { printError("game too long", "move"); }
 search::Reports playingReports() {
     search::Reports playing;
     playing.line = printLine;
+    // A person reads the last line as the engine's plan: it names the move played, also at a
+    // level that plays another move than the best line's.
+    playing.lastLineNamesMove = true;
     playing.movePlayed = movePlayed;
     playing.drawByRepetition = printDrawByRepetition;
     playing.gameTooLong = gameTooLong;
