@@ -229,9 +229,12 @@ bool RulesGame::lineIsLegal(const std::vector<std::string>& moves) const {
     for (const std::string& move : moves) {
         const std::vector<std::string> legal = legalMoveTexts();
         std::string chosen;
-        // A promotion shows without its letter; the queen is as good a guess as any.
+        // A thinking line shows a promotion without its letter, where the queen is as good a
+        // guess as any; UCI names the piece.
         for (const std::string& candidate : legal)
-            if (candidate.compare(0, 4, move) == 0 && (chosen.empty() || (candidate.size() == 5 && candidate[4] == 'q')))
+            if (move.size() == 5 ? candidate == move
+                                 : candidate.compare(0, 4, move) == 0 &&
+                                       (chosen.empty() || (candidate.size() == 5 && candidate[4] == 'q')))
                 chosen = candidate;
         if (chosen.empty()) return false;
         playMove(chosen);

@@ -70,7 +70,7 @@ public:
     std::vector<std::string> legalMoves() const;
     bool isLegal(const std::string& move) const;
     void play(const std::string& move);
-    // A line of moves without promotion letters, as thinking lines print them.
+    // A line of moves, promotions with their letter (UCI) or without (thinking lines).
     bool lineIsLegal(const std::vector<std::string>& moves) const;
     bool inCheck() const;
     // How often the current position has stood on the board in this game, by the rules:

@@ -422,8 +422,10 @@ TEST(Threads, TwoSearchTogetherAndOneIsTheDesignAgain) {
 }
 
 // Row 0 is left as the search leaves it, an older line copied behind a table move included;
-// what is printed stops before the first move that cannot be played.
-TEST(PvTable, RowAsSearchedLineCutWhenPrinted) {
+// what is printed stops before the first move that cannot be played and goes on from the
+// table up to the iteration's depth. Printing changes neither the row nor the table, and a
+// slot of another position, a move that cannot be played or a position met again ends it.
+TEST(PvTable, RowAsSearchedLinePrintedWholeFromTheTable) {
     const std::string kingAndPawn[] = {"8/8/8/4k3/8/8/4P3/4K3 w - -", "e2e3 e5e4 e1f2 e4e5 f2f3",
                                        "e2e3-e5e4-e1f2-e4e5-f2f3-"};
     std::vector<Iteration> iterations = searchIterations({kingAndPawn[0].c_str(), {}, 0, 5});
@@ -432,12 +434,22 @@ TEST(PvTable, RowAsSearchedLineCutWhenPrinted) {
     EXPECT_EQ(iterations.back().line, kingAndPawn[2]);
 
     // At depth 7 a table hit copies an older line behind its move: d3d4 would put the
-    // white king beside the black one on e5.
-    iterations = searchIterations({"8/1k6/8/8/8/1P6/8/3K4 w - -", {}, 0, 7});
+    // white king beside the black one on e5. The table's move there, b4b5, takes its place.
+    const std::string fen = "8/1k6/8/8/8/1P6/8/3K4 w - -";
+    iterations = searchIterations({fen.c_str(), {}, 0, 7});
     EXPECT_EQ(rowZero(), "d1d2 b7c6 b3b4 c6d5 d2d3 d5e5 d3d4");
     ASSERT_EQ(iterations.size(), 7u);
-    EXPECT_EQ(iterations.back().line, "d1d2-b7c6-b3b4-c6d5-d2d3-d5e5-");
-    // The same cut in both protocols.
+    EXPECT_EQ(iterations.back().line, "d1d2-b7c6-b3b4-c6d5-d2d3-d5e5-b4b5-");
+    const auto tableSum = [] {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(search::TranspositionTable);
+        std::uint64_t sum = 0;
+        for (std::size_t at = 0; at < search::transpositionSlots * sizeof(search::TranspositionEntry); ++at)
+            sum = sum * 1099511628211ULL ^ bytes[at];
+        return sum;
+    };
+    const std::uint64_t tableBefore = tableSum();
+    const HashKey keyBefore = board::currentKey;
+    // The same line in both protocols.
     ::testing::internal::CaptureStdout();
     frontend::xboardMode = true;
     frontend::printThinking(7, 175);
@@ -445,10 +457,63 @@ TEST(PvTable, RowAsSearchedLineCutWhenPrinted) {
     frontend::printThinking(7, 175);
     frontend::uciMode = frontend::xboardMode = false;
     const std::string protocols = ::testing::internal::GetCapturedStdout();
-    EXPECT_NE(protocols.find("7 175 0 3475 d1d2 b7c6 b3b4 c6d5 d2d3 d5e5\n"), std::string::npos) << protocols;
-    EXPECT_NE(protocols.find(" pv d1d2 b7c6 b3b4 c6d5 d2d3 d5e5\n"), std::string::npos) << protocols;
+    EXPECT_NE(protocols.find("7 175 0 3475 d1d2 b7c6 b3b4 c6d5 d2d3 d5e5 b4b5\n"), std::string::npos) << protocols;
+    EXPECT_NE(protocols.find(" pv d1d2 b7c6 b3b4 c6d5 d2d3 d5e5 b4b5\n"), std::string::npos) << protocols;
     EXPECT_EQ(rowZero(), "d1d2 b7c6 b3b4 c6d5 d2d3 d5e5 d3d4") << "printing leaves the row alone";
+    EXPECT_EQ(tableSum(), tableBefore) << "printing leaves the table alone";
+    EXPECT_EQ(board::currentKey, keyBefore);
     EXPECT_EQ(board::currentKey, board::computeKey());
+
+    // The keys of the positions along the row and three plies on, the king stepping back and forth.
+    const char* const walk[] = {"d1d2", "b7c6", "b3b4", "c6d5", "d2d3", "d5e5", "d3e3", "e5d5", "e3d3"};
+    std::vector<HashKey> keys = {board::currentKey};
+    for (const char* move : walk) {
+        playMove(move);
+        keys.push_back(board::currentKey);
+    }
+    setPosition(fen);
+    const auto squares = [](const std::string& text) {
+        return search::packMove(moveOf(text[1] - '1', text[0] - 'a', text[3] - '1', text[2] - 'a'));
+    };
+    const auto setSlot = [&](HashKey key, const std::string& move) {
+        search::TranspositionEntry& slot = search::slotOf(key);
+        slot.key = key;
+        slot.depth = 1;
+        slot.move = squares(move);
+    };
+    const auto printed = [](int depth) {
+        ::testing::internal::CaptureStdout();
+        frontend::printLine({depth, 175, 1, search::PvTable[0], search::pvLength[0]});
+        std::string line = ::testing::internal::GetCapturedStdout();
+        return line.substr(line.find(' ', line.find("Value:")) + 1);
+    };
+    const std::string row = "d1d2-b7c6-b3b4-c6d5-d2d3-d5e5-";
+    search::TranspositionEntry& afterRow = search::slotOf(keys[6]);
+    const search::TranspositionEntry kept = afterRow;
+    ASSERT_EQ(afterRow.key, keys[6]);
+    const struct {
+        const char* what;
+        HashKey key;
+        const char* move;
+        std::string line;
+    } ENDINGS[] = {
+        {"a move no piece can make", keys[6], "a1h8", row + "\n"},
+        {"the black king's move with White to move", keys[6], "e5e4", row + "\n"},
+        {"another position's slot", keys[6] ^ 1, "b4b5", row + "\n"},
+        // d3e3 e5d5 e3d3 come back to the position before d5e5: the stored d5e5 is not shown.
+        {"a position met again", keys[6], "d3e3", row + "d3e3-e5d5-e3d3-\n"},
+    };
+    setSlot(keys[7], "e5d5");
+    setSlot(keys[8], "e3d3");
+    setSlot(keys[9], "d5e5");
+    for (const auto& ending : ENDINGS) {
+        afterRow = kept;
+        afterRow.key = ending.key;
+        afterRow.move = squares(ending.move);
+        EXPECT_EQ(printed(12), ending.line) << ending.what;
+        EXPECT_EQ(board::currentKey, board::computeKey()) << ending.what;
+    }
+    afterRow = kept;
 }
 
 TEST(TimeControl, BudgetArithmetic) {

@@ -14,6 +14,8 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine_process.h"
@@ -89,6 +91,7 @@ std::string joined(const std::vector<std::string>& moves) {
 
 struct Answer {
     std::vector<Info> infos;
+    std::vector<std::pair<std::string, int>> currentMoves;  // "info currmove M currmovenumber K"
     std::vector<std::string> strings;  // "info string" lines
     std::string bestmove;              // empty when none came
     std::string ponder;                // the expected reply, when one was named
@@ -144,6 +147,14 @@ public:
                 result.strings.push_back(*line);
                 continue;
             }
+            if (line->rfind("info currmove ", 0) == 0) {
+                std::istringstream words(line->substr(14));
+                std::string move, label, number;
+                words >> move >> label >> number;
+                EXPECT_TRUE(game.isLegal(move) && label == "currmovenumber" && isNumber(number, false)) << *line;
+                if (isNumber(number, false)) result.currentMoves.emplace_back(move, std::stoi(number));
+                continue;
+            }
             const std::optional<Info> info = parseInfo(*line);
             if (!info) {
                 ADD_FAILURE() << "malformed line: " << *line;
@@ -151,9 +162,8 @@ public:
             }
             // A raw internal mate value must never pass for centipawns.
             EXPECT_TRUE(info->mate || std::llabs(info->score) <= 100000) << *line;
-            // Only the first move is sure to be playable: after a table hit the search copies an
-            // older line behind the stored move, so the tail can belong to another position.
-            EXPECT_TRUE(info->pv.empty() || game.isLegal(info->pv.front())) << *line;
+            // Every move of a line is legal after the ones before it.
+            EXPECT_TRUE(game.lineIsLegal(info->pv)) << *line;
             result.infos.push_back(*info);
         }
     }
@@ -862,4 +872,123 @@ TEST(Uci, UnplayablePositionsLeaveNoPosition) {
     const RulesGame game("4k3/8/8/8/8/8/8/4R1K1 b - -");
     uci.send("position fen 4k3/8/8/8/8/8/8/4R1K1 b - - 0 1");
     expectLegalBest(uci.go("go depth 1", game), game, "the same board with the checked side to move");
+}
+
+// One process analysing a game move after move, as an analysis window does, without a new
+// game between: the table keeps what the earlier searches stored, and the printed lines still
+// reach their depth, continued from the table where the search's own row is cut. Every move
+// of every line is legal after the ones before it (checked in answer()).
+TEST(Uci, LinesReachTheirDepthInALongAnalysis) {
+    Uci uci;
+    uci.send("setoption name OwnBook value false");
+    // Morphy's game at the Paris opera, 1858.
+    const std::vector<std::string> OPERA = {
+        "e2e4", "e7e5", "g1f3", "d7d6", "d2d4", "c8g4", "d4e5", "g4f3", "d1f3", "d6e5", "f1c4",
+        "g8f6", "f3b3", "d8e7", "b1c3", "c7c6", "c1g5", "b7b5", "c3b5", "c6b5", "c4b5", "b8d7",
+        "e1c1", "a8d8", "d1d7", "d8d7", "h1d1", "e7e6", "b5d7", "f6d7", "b3b8", "d7b8", "d1d8"};
+    constexpr int DEPTH = 6;
+    int counted = 0;
+    int belowDepth = 0;
+    // Lines shorter than this (or than their depth) read as broken.
+    constexpr std::size_t SHORT = 4;
+    int veryShort = 0;
+    std::string shortLines;
+    RulesGame game;
+    std::string moves;
+    for (std::size_t ply = 0; ply + 1 < OPERA.size(); ++ply) {
+        // Every other position with two lines: each multipv line is continued too.
+        uci.send("setoption name MultiPV value " + std::string(ply % 2 ? "2" : "1"));
+        uci.send("position startpos" + (moves.empty() ? "" : " moves" + moves));
+        const Answer answer = uci.go("go depth " + std::to_string(DEPTH), game);
+        expectLegalBest(answer, game, moves);
+        for (const Info& info : answer.infos) {
+            // A mate ends the line where the game ends.
+            if (info.depth < 2 || info.mate) continue;
+            ++counted;
+            if (static_cast<int>(info.pv.size()) >= info.depth) continue;
+            ++belowDepth;
+            if (info.pv.size() < std::min<std::size_t>(info.depth, SHORT)) ++veryShort;
+            shortLines += "after" + moves + ": depth " + std::to_string(info.depth) + " " + joined(info.pv) + "\n";
+        }
+        game.play(OPERA[ply]);
+        moves += " " + OPERA[ply];
+    }
+    ASSERT_GT(counted, 150);
+    // A slot can be taken by another position or never written (a node that found no move
+    // better than its bound stores none): a few lines end early, but seldom and never short.
+    EXPECT_LE(belowDepth * 10, counted) << belowDepth << " of " << counted << " lines end before their depth:\n"
+                                        << shortLines;
+    EXPECT_LE(veryShort * 20, counted) << shortLines;
+}
+
+// "go mate N" ends with the mate's score line and its move; a number it cannot use is said
+// and the search runs as without it. "info currmove" comes only once a search has run three
+// seconds, for every root move, numbered from 1 as searched.
+TEST(Uci, GoMateAndCurrentMove) {
+    Uci uci(true);
+    // 1. Ra6 bxa6 2. b7 mate (1... Bc7 or any other 2. Rxa7 mate).
+    const std::string MATE_IN_TWO = "kbK5/pp6/1P6/8/8/8/8/R7 w - -";
+    const struct {
+        std::string go;
+        bool refused;
+    } REQUESTS[] = {
+        {"go mate 2", false},    {"go mate 10", false}, {"go mate", true},       {"go mate 0", true},
+        {"go mate -1", true},    {"go mate 11", true},  {"go mate x", true},     {"go depth 2 mate 2", true},
+        {"go mate 2 depth 3", false},
+    };
+    for (const auto& request : REQUESTS) {
+        RulesGame game(MATE_IN_TWO);
+        uci.send("position fen " + MATE_IN_TWO + " 0 1");
+        const Answer answer = uci.go(request.go, game);
+        ASSERT_EQ(answer.strings.size(), request.refused ? 1u : 0u) << request.go;
+        if (request.refused) {
+            EXPECT_EQ(answer.strings[0].rfind("info string go mate needs a number of moves from 1 to ", 0), 0u)
+                << answer.strings[0];
+        }
+        ASSERT_FALSE(answer.infos.empty()) << request.go;
+        EXPECT_TRUE(answer.currentMoves.empty()) << request.go << ": a short search names no root move";
+        // Searched either way; where the limit allows, to the mate.
+        if (request.go.find("depth 2") != std::string::npos) continue;
+        EXPECT_TRUE(answer.infos.back().mate && answer.infos.back().score == 2) << request.go;
+        EXPECT_EQ(answer.bestmove, "a1a6") << request.go;
+    }
+    // The book has moves for the start position; a mate search searches all the same.
+    RulesGame start;
+    uci.send("position startpos");
+    const Answer fromStart = uci.go("go mate 1 depth 3", start);
+    EXPECT_TRUE(fromStart.strings.empty());
+    EXPECT_EQ(fromStart.infos.back().depth, 3);
+
+    // A long search: root moves are named from the third second on, numbered as searched
+    // (each iteration from 1, up by one), never past the count of legal moves.
+    // Few pieces: the iterations are short, so root moves start often once three seconds are up.
+    const std::string ENDGAME = "8/5k2/8/3R4/8/8/5PPP/6K1 w - -";
+    RulesGame game(ENDGAME);
+    const int legalCount = static_cast<int>(game.legalMoves().size());
+    uci.send("position fen " + ENDGAME + " 0 1");
+    const auto sent = std::chrono::steady_clock::now();
+    uci.send("go infinite");
+    std::vector<int> numbers;
+    std::string lines;
+    const auto enough = uci.process().readUntil(
+        [&](const std::string& line) {
+            std::istringstream words(line);
+            std::string info, label, move, numberLabel;
+            int number = 0;
+            if (!(words >> info >> label >> move >> numberLabel >> number) || label != "currmove") return false;
+            if (numbers.empty()) {
+                EXPECT_GE(std::chrono::steady_clock::now() - sent, 3s) << line;
+            }
+            EXPECT_TRUE(game.isLegal(move) && numberLabel == "currmovenumber") << line;
+            EXPECT_TRUE(number >= 1 && number <= legalCount) << line;
+            EXPECT_TRUE(number == 1 || numbers.empty() || number == numbers.back() + 1) << line;
+            numbers.push_back(number);
+            return numbers.size() == 4;
+        },
+        &lines, 90s);
+    EXPECT_TRUE(enough.has_value()) << lines;
+    uci.send("stop");
+    const Answer answer = uci.answer(game);
+    expectLegalBest(answer, game, "after currmove");
+    uci.send("quit");
 }

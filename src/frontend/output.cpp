@@ -154,7 +154,7 @@ void printFeatureEnd() { emit("feature done=1\n"); }
 
 void printPong(const char* number) { emit("pong %s\n", number); }
 
-void printIllegalPosition() { emit("tellusererror Illegal position\n"); }
+void printIllegalPosition(const char* fen) { emit("tellusererror Illegal position: %s\n", fen); }
 
 void printHint(const char* move) { emit("Hint: %s\n", move); }
 

@@ -60,7 +60,8 @@ void printSpinOptionFeature(const char* name, int value, int min, int max);
 void printButtonOptionFeature(const char* name);
 void printFeatureEnd();
 void printPong(const char* number);
-void printIllegalPosition();
+// A "setboard" refused; fen is the position as it came.
+void printIllegalPosition(const char* fen);
 void printHint(const char* move);
 void printAnalysisStatus(long long centiseconds, long long nodes, int depth, int movesLeft, int movesTotal);
 

@@ -41,6 +41,9 @@ void uciThreadsShort(int started, int asked) {
 search::Reports playingReports() {
     search::Reports playing;
     playing.line = printLine;
+    // A person reads the last line as the engine's plan: it names the move played, also at a
+    // level that plays another move than the best line's.
+    playing.lastLineNamesMove = true;
     playing.movePlayed = movePlayed;
     playing.drawByRepetition = printDrawByRepetition;
     playing.gameTooLong = gameTooLong;
@@ -67,6 +70,7 @@ void installXboardReports() {
 void installUciReports() {
     search::Reports uci;
     uci.line = printLine;
+    uci.rootMove = printRootMove;
     uci.lastLineNamesMove = true;
     uci.threadsShort = uciThreadsShort;
     search::reports = uci;

@@ -85,23 +85,48 @@ bool gameOverAfterMove(int halfMoves) {
     return earlier >= EARLIER_OCCURRENCES_FOR_DRAW;
 }
 
-// The search copies a child row as the last node at that ply left it, so after a table hit
-// the tail of a line can belong to another position. Only the part that can be played from
-// here is printed: the line is cut before its first move that is not legal after the moves
-// before it, and after a move that ends the game; never lengthened, except that a row which
-// ends before its own first move still shows that move, the one the search stored there.
-int playableLength(const Move* moves, int rowLength) {
-    int length = rowLength < MAX_PLY ? rowLength : MAX_PLY;
-    if (length < 1 && isWrittenMove(moves[0])) length = 1;
+// A move just played on the walk ends the game: the fifty-move limit or a threefold repetition.
+bool walkEndsGame(const LineWalk& walk, int& halfMoves) {
+    const Move& played = walk.played[walk.count - 1];
+    halfMoves = played.captured == EMPTY && !isPawn(played.piece) ? halfMoves + 1 : 0;
+    return gameOverAfterMove(halfMoves);
+}
+
+// The walk stands on a position it has passed before: a table line from here would go round.
+bool walkRepeats(const LineWalk& walk) {
+    for (int index = 0; index < walk.count; ++index)
+        if (walk.keys[index] == board::currentKey) return true;
+    return false;
+}
+
+// The line to print, into moves; returns its length. The search copies a child row as the last
+// node at that ply left it, so after a table hit the tail of a row can belong to another
+// position: the row is cut before its first move that is not legal after the moves before it,
+// and after a move that ends the game (a row which ends before its own first move still shows
+// that move, the one the search stored there). A line shorter than its iteration's depth then
+// goes on with the moves the table keeps for the positions it reaches, as long as each one
+// is legal there and the line comes to no position twice. Only the table's moves are read:
+// the search finds the table as it left it.
+int wholeLine(const search::LineReport& line, Move* moves) {
+    int rowLength = line.length < MAX_PLY ? line.length : MAX_PLY;
+    if (rowLength < 1 && isWrittenMove(line.moves[0])) rowLength = 1;
+    const int depth = line.depth < MAX_PLY ? line.depth : MAX_PLY;
     LineWalk walk;
     int halfMoves = board::halfMoveClock;
-    while (walk.count < length) {
-        const Move& move = moves[walk.count];
+    bool gameEnded = false;
+    while (!gameEnded && walk.count < rowLength) {
+        const Move& move = line.moves[walk.count];
         if (!playIfLegal(walk, move.fromRow, move.fromCol, move.toRow, move.toCol, move.promotion)) break;
-        const Move& played = walk.played[walk.count - 1];
-        halfMoves = played.captured == EMPTY && !isPawn(played.piece) ? halfMoves + 1 : 0;
-        if (gameOverAfterMove(halfMoves)) break;
+        gameEnded = walkEndsGame(walk, halfMoves);
     }
+    while (!gameEnded && walk.count < depth && !walkRepeats(walk)) {
+        Move stored{};
+        if (!search::storedMoveOf(board::currentKey, stored) ||
+            !playIfLegal(walk, stored.fromRow, stored.fromCol, stored.toRow, stored.toCol, stored.promotion))
+            break;
+        gameEnded = walkEndsGame(walk, halfMoves);
+    }
+    for (int ply = 0; ply < walk.count; ++ply) moves[ply] = walk.played[ply];
     takeBack(walk);
     return walk.count;
 }
@@ -140,22 +165,24 @@ void checkPrintedMoves(const char* moves, char separator) {
 #endif
 
 void appendLine(char* text, int& used, const search::LineReport& line, const char* moveFormat) {
-    const int length = playableLength(line.moves, line.length);
+    Move moves[MAX_PLY];
+    const int length = wholeLine(line, moves);
     for (int ply = 0; ply < length; ++ply) {
-        const Move& move = line.moves[ply];
+        const Move& move = moves[ply];
         append(text, used, moveFormat, 'a' + move.fromCol, move.fromRow + 1, 'a' + move.toCol, move.toRow + 1);
     }
 }
 
 void appendUciLine(char* text, int& used, const search::LineReport& line) {
-    const int length = playableLength(line.moves, line.length);
+    Move moves[MAX_PLY];
+    const int length = wholeLine(line, moves);
     // No bare "pv": a line with no move (no legal move at all) leaves the word out.
     if (length > 0) append(text, used, " pv");
     for (int ply = 0; ply < length; ++ply) {
         char reply[REPLY_BUFFER_SIZE];
-        moveReplyText(line.moves[ply], reply);
+        moveReplyText(moves[ply], reply);
         // The reply's fifth character is the promotion letter or a space.
-        reply[line.moves[ply].promotion == EMPTY ? 4 : 5] = '\0';
+        reply[moves[ply].promotion == EMPTY ? 4 : 5] = '\0';
         append(text, used, " %s", reply);
     }
 }
@@ -213,6 +240,15 @@ void printLine(const search::LineReport& line) {
     checkPrintedMoves(lineStart < used ? text + lineStart : text + used, separator);
 #endif
     printThinkingLine(text);
+}
+
+void printRootMove(const Move& move, int number) {
+    char reply[REPLY_BUFFER_SIZE];
+    moveReplyText(move, reply);
+    reply[move.promotion == EMPTY ? 4 : 5] = '\0';
+    char text[THINKING_TEXT_SIZE];
+    std::snprintf(text, sizeof text, "info currmove %s currmovenumber %d", reply, number);
+    printUciLine(text);
 }
 
 void printThinking(int depth, int score) { printLine({depth, score, 1, search::PvTable[0], search::pvLength[0]}); }

@@ -278,6 +278,10 @@ struct GoRequest {
     long long nodes = 0;
     bool infinite = false;
     bool ponder = false;
+    // "mate N": asked (with or without a number) and the number as given.
+    bool mateAsked = false;
+    bool mateHasMoves = false;
+    long long mateMoves = 0;
     Move searchMoves[search::MAX_ROOT_MOVES];
     int searchMoveCount = 0;
 };
@@ -319,6 +323,13 @@ GoRequest parseGo(const Words& words) {
         }
         if (is(name, "searchmoves")) {
             index = readSearchMoves(words, index + 1, request);
+            continue;
+        }
+        if (is(name, "mate")) {
+            request.mateAsked = true;
+            request.mateHasMoves = hasValue;
+            request.mateMoves = value;
+            if (hasValue) ++index;
             continue;
         }
         if (!hasValue) continue;
@@ -426,6 +437,19 @@ void goPerft(const Words& words) {
     printPerftLeavesTotal(search::perftDivideOnThreads(static_cast<int>(depth), printRootLeaves, nullptr));
 }
 
+// A mate in N moves is seen by the iteration of depth 2N - 1. The search already ends at the
+// first mate it sees, so a mate search is the plain search without the book; a number it
+// cannot reach is refused, and the search goes on as without it.
+bool mateSearch(const GoRequest& request, long long depthLimit) {
+    if (!request.mateAsked) return false;
+    const long long deepest = (depthLimit + 1) / 2;
+    if (request.mateHasMoves && request.mateMoves >= 1 && request.mateMoves <= deepest) return true;
+    info("info string go mate needs a number of moves from 1 to %lld (the depth limit is %lld plies): searched "
+         "without it",
+         deepest, depthLimit);
+    return false;
+}
+
 void go(const Words& words) {
     if (words.count > 1 && is(words.word[1], "perft")) {
         goPerft(words);
@@ -441,9 +465,12 @@ void go(const Words& words) {
     }
     pondering = request.ponder;
     search::nodeCount = 0;
+    long long depthLimit = request.depth > 0 ? request.depth : maxDepth;
+    if (depthLimit > MAX_UCI_DEPTH) depthLimit = MAX_UCI_DEPTH;
+    const bool findMate = mateSearch(request, depthLimit);
     // Analysis searches even where the book has a move: its panel must not stay empty. A
-    // "searchmoves" list asks about those moves, not the book's.
-    if (book::bookActive && !request.infinite && request.searchMoveCount == 0) {
+    // "searchmoves" list asks about those moves, and a mate search for a mate, not the book's.
+    if (book::bookActive && !request.infinite && request.searchMoveCount == 0 && !findMate) {
         book::probeBook(search::PvTable[0][0]);
         if (book::bookActive) {
             Move bookMove = search::PvTable[0][0];
@@ -455,8 +482,6 @@ void go(const Words& words) {
         }
     }
     nodeLimit = request.nodes > 0 ? request.nodes : 0;
-    long long depthLimit = request.depth > 0 ? request.depth : maxDepth;
-    if (depthLimit > MAX_UCI_DEPTH) depthLimit = MAX_UCI_DEPTH;
     search::rootRepetition = false;
     ponderHitBudget = budgetFor(request);
     search::timeBudget = pondering ? INFINITE_BUDGET_MS : ponderHitBudget;

@@ -265,8 +265,6 @@ void announceFeatures(const char* argument) {
     printSpinOptionFeature(STRENGTH_OPTION, level == 0 ? search::STRENGTH_MAX_ELO : level, search::STRENGTH_MIN_ELO,
                            search::STRENGTH_MAX_ELO);
     printFeatureEnd();
-    // An interface of the second version shows the last line as the engine's plan.
-    search::reports.lastLineNamesMove = true;
 }
 
 void answerPing(const char* argument, const char* line) {
@@ -277,12 +275,18 @@ void answerPing(const char* argument, const char* line) {
         printError("ping needs a number", line);
 }
 
-// "setboard FEN": installed only when it is a position the engine can play; else the old one stays.
-void setBoard(const Words& words) {
+// "setboard FEN": installed only when it is a position the engine can play; else the old one
+// stays, and the answer names the position as it came. PyChess stops its analysers with an
+// empty board and skips an error whose text holds that board; any other one it shows a person.
+void setBoard(const Words& words, const char* line) {
     const int fields = words.count - 1 < FEN_FIELDS ? words.count - 1 : FEN_FIELDS;
     LoadedPosition fen{};
     if (readFen(words, 1, fields, FenFields::ALL_SIX, fen) != nullptr || !isPlayablePosition(fen)) {
-        printIllegalPosition();
+        const char* received = line;
+        while (*received == ' ') ++received;
+        received += std::strlen("setboard");
+        while (*received == ' ') ++received;
+        printIllegalPosition(*received != '\0' ? received : "none given");
         return;
     }
     installPosition(fen);
@@ -464,7 +468,7 @@ bool handleSecondVersionLine(const Words& words, const char* line) {
     const char* command = words.word[0];
     const char* argument = words.count > 1 ? words.word[1] : nullptr;
     if (is(command, "ping")) answerPing(argument, line);
-    else if (is(command, "setboard")) setBoard(words);
+    else if (is(command, "setboard")) setBoard(words, line);
     else if (is(command, "usermove")) playInterfaceMove(argument, line);
     else if (is(command, "analyze")) analysing = true;
     else if (is(command, "exit")) analysing = false;

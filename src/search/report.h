@@ -15,9 +15,16 @@ struct LineReport {
     int length;
 };
 
+// A root move is told only once the search has run this long: a short search says nothing
+// of its moves, a long one shows what it is doing.
+constexpr int ROOT_MOVE_REPORT_AFTER_MS = 3000;
+
 struct Reports {
     // After every completed iteration, one call per reported root line.
     void (*line)(const LineReport& report) = nullptr;
+    // A root move the search starts on, numbered from 1 in the order searched (each line of a
+    // multi-line iteration counts afresh); only after ROOT_MOVE_REPORT_AFTER_MS of search.
+    void (*rootMove)(const Move& move, int number) = nullptr;
     // Asks for one more line when the move to play is not the first of the last line reported.
     bool lastLineNamesMove = false;
     // The end of a think's search: a mate or a repetition seen at the root (mateDepth is the

@@ -14,6 +14,7 @@
 #include "movegen/movelist.h"
 #include "search/ordering.h"
 #include "search/pv.h"
+#include "search/report.h"
 #include "search/rootmoves.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
@@ -87,6 +88,14 @@ int nullMoveSearch(int beta, int depth) {
     return value;
 }
 
+// The one place the search tells the outside which root move it starts on.
+void reportRootMove(const Move& move, int number) {
+    if (reports.rootMove == nullptr ||
+        elapsedMilliseconds(thinkStart, readClock()) < ROOT_MOVE_REPORT_AFTER_MS)
+        return;
+    reports.rootMove(move, number);
+}
+
 }  // namespace
 
 int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
@@ -156,6 +165,7 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
 
     const int count = movegen::moveCount[searchPly];
     int pickedAhead = -1;
+    int rootMovesStarted = 0;
     for (int index = 0; index < count; ++index) {
         // Picking reads only this ply's scores, which no child changes, so a pick made ahead
         // is the pick made here.
@@ -185,6 +195,7 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
         prefetchSlot();
         if (board::isLegalAfterMake(move, inCheck)) {
             legalFound = true;
+            if (searchPly == 0) reportRootMove(move, ++rootMovesStarted);
             ++nodeCount;
             ++searchPly;
             ++board::halfMoveClock;

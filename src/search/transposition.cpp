@@ -182,4 +182,13 @@ void setTranspositionValue(int value) {
     writeSlot(entry, reading.key, reading.data);
 }
 
+bool storedMoveOf(HashKey key, Move& move) {
+    ensureTable();
+    const TranspositionEntry& entry = slotOf(key);
+    // A cleared slot keeps its old key and move: only a stored depth says the slot is in use.
+    if (entry.key != key || entry.depth == 0) return false;
+    move = unpackMove(entry.move);
+    return true;
+}
+
 }  // namespace search

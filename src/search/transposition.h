@@ -108,5 +108,8 @@ void clearTranspositionTable();
 int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut);
 void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move move);
 void setTranspositionValue(int value);
+// The move of key's slot when the slot belongs to key; reads only (no store, no replacement
+// effect), for the printing layer that continues a line from the table.
+bool storedMoveOf(HashKey key, Move& move);
 
 }  // namespace search
