@@ -16,6 +16,7 @@
 #include "search/pv.h"
 #include "search/report.h"
 #include "search/rootmoves.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 #include "search/transposition.h"
 
@@ -90,7 +91,8 @@ int nullMoveSearch(int beta, int depth) {
 
 // The one place the search tells the outside which root move it starts on.
 void reportRootMove(const Move& move, int number) {
-    if (reports.rootMove == nullptr ||
+    // Only the main thread's search speaks; helpers search their own roots unseen.
+    if (reports.rootMove == nullptr || searchThreadIndex != 0 ||
         elapsedMilliseconds(thinkStart, readClock()) < ROOT_MOVE_REPORT_AFTER_MS)
         return;
     reports.rootMove(move, number);

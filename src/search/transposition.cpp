@@ -134,8 +134,10 @@ int hashFullPermille() {
 TranspositionData transpositionSlot() { return std::bit_cast<TranspositionData>(dataWord(slotOf(board::currentKey))); }
 
 bool storedMoveOf(HashKey key, Move& move) {
+    ensureTable();
     const SlotReading slot = readSlot(slotOf(key));
-    if (slot.key != key) return false;
+    // A cleared slot keeps its old key and move: only a stored depth says the slot is in use.
+    if (slot.key != key || slot.data.depth == 0) return false;
     move = unpackMove(slot.data.move);
     return true;
 }
@@ -180,15 +182,6 @@ void setTranspositionValue(int value) {
     SlotReading reading = readSlot(entry);
     reading.data.value = value;
     writeSlot(entry, reading.key, reading.data);
-}
-
-bool storedMoveOf(HashKey key, Move& move) {
-    ensureTable();
-    const TranspositionEntry& entry = slotOf(key);
-    // A cleared slot keeps its old key and move: only a stored depth says the slot is in use.
-    if (entry.key != key || entry.depth == 0) return false;
-    move = unpackMove(entry.move);
-    return true;
 }
 
 }  // namespace search

@@ -99,7 +99,8 @@ int hashFullPermille();
 // What the slot of currentKey holds, whichever position it belongs to: ordering reads its
 // move without a key check.
 TranspositionData transpositionSlot();
-// The move of key's slot when the slot belongs to key; reads only.
+// The move of key's slot when the slot belongs to key and holds a result; reads only (no store,
+// no replacement effect), for the printing layer that continues a line from the table.
 bool storedMoveOf(HashKey key, Move& move);
 // Every slot's depth becomes 0 (keys, values and moves stay), written only in the blocks
 // stored into since the last clear: a page the search never wrote is never touched, and
@@ -108,8 +109,5 @@ void clearTranspositionTable();
 int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut);
 void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move move);
 void setTranspositionValue(int value);
-// The move of key's slot when the slot belongs to key; reads only (no store, no replacement
-// effect), for the printing layer that continues a line from the table.
-bool storedMoveOf(HashKey key, Move& move);
 
 }  // namespace search
