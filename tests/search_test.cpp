@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -475,12 +476,15 @@ TEST(PvTable, RowAsSearchedLinePrintedWholeFromTheTable) {
     const auto squares = [](const std::string& text) {
         return search::packMove(moveOf(text[1] - '1', text[0] - 'a', text[3] - '1', text[2] - 'a'));
     };
-    const auto setSlot = [&](HashKey key, const std::string& move) {
-        search::TranspositionEntry& slot = search::slotOf(key);
-        slot.key = key;
-        slot.depth = 1;
-        slot.move = squares(move);
+    // A slot's words as the table keeps them: the key mixed with the data word.
+    const auto rewrite = [&](search::TranspositionEntry& slot, HashKey key, const std::string& move) {
+        auto data = std::bit_cast<search::TranspositionData>(slot.data);
+        data.move = squares(move);
+        if (data.depth == 0) data.depth = 1;
+        slot.data = std::bit_cast<std::uint64_t>(data);
+        slot.keyMixedWithData = key ^ slot.data;
     };
+    const auto setSlot = [&](HashKey key, const std::string& move) { rewrite(search::slotOf(key), key, move); };
     const auto printed = [](int depth) {
         ::testing::internal::CaptureStdout();
         frontend::printLine({depth, 175, 1, search::PvTable[0], search::pvLength[0]});
@@ -490,7 +494,7 @@ TEST(PvTable, RowAsSearchedLinePrintedWholeFromTheTable) {
     const std::string row = "d1d2-b7c6-b3b4-c6d5-d2d3-d5e5-";
     search::TranspositionEntry& afterRow = search::slotOf(keys[6]);
     const search::TranspositionEntry kept = afterRow;
-    ASSERT_EQ(afterRow.key, keys[6]);
+    ASSERT_EQ(afterRow.keyMixedWithData ^ afterRow.data, keys[6]);
     const struct {
         const char* what;
         HashKey key;
@@ -508,8 +512,7 @@ TEST(PvTable, RowAsSearchedLinePrintedWholeFromTheTable) {
     setSlot(keys[9], "d5e5");
     for (const auto& ending : ENDINGS) {
         afterRow = kept;
-        afterRow.key = ending.key;
-        afterRow.move = squares(ending.move);
+        rewrite(afterRow, ending.key, ending.move);
         EXPECT_EQ(printed(12), ending.line) << ending.what;
         EXPECT_EQ(board::currentKey, board::computeKey()) << ending.what;
     }
