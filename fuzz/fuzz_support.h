@@ -20,6 +20,7 @@
 #include "frontend/words.h"
 #include "search/pv.h"
 #include "search/search.h"
+#include "search/threads.h"
 #include "search/timecontrol.h"
 
 namespace fuzz {
@@ -76,6 +77,8 @@ inline void resetEngine() {
     board::seedRandom(SEED);
     frontend::newGame();
     frontend::maxDepth = FUZZ_DEPTH;
+    // An input's "threads N" must not carry over into the next input's searches.
+    search::setThreadCount(search::MIN_THREADS);
 }
 
 // The start position and an empty game, for targets that never search:

@@ -260,7 +260,7 @@ struct PawnCacheEntry {
     std::uint8_t filled;  // which of the terms are stored; 0 marks an unused entry
 };
 
-thread_local constinit PawnCacheEntry PawnCache[1 << PAWN_CACHE_BITS];
+thread_local constinit PawnCacheEntry PawnCache[1 << PAWN_CACHE_BITS] = {};
 
 // The entry of the current pawn layout, its summary filled; terms are filled on demand.
 PawnCacheEntry& pawnEntry() {

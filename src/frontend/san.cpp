@@ -25,7 +25,6 @@ constexpr const char* KINGSIDE_CASTLING = "O-O";
 constexpr const char* QUEENSIDE_CASTLING = "O-O-O";
 constexpr const char* KINGSIDE_CASTLING_ZEROS = "0-0";
 constexpr const char* QUEENSIDE_CASTLING_ZEROS = "0-0-0";
-constexpr int CASTLING_PREFIX_LENGTH = 3;
 // Signs people put after a move; they say nothing about which move it is.
 constexpr const char* ANNOTATION_SIGNS = "+#!?";
 constexpr int NO_LINE = -1;

@@ -6,13 +6,13 @@
 
 namespace movegen {
 
-thread_local constinit Move MoveList[MAX_PLY][MAX_MOVES];
+thread_local constinit Move MoveList[MAX_PLY][MAX_MOVES] = {};
 thread_local constinit int moveCount[MAX_PLY];
 thread_local constinit int searchPly = 0;
 
 namespace {
 // A full list takes no more moves; the modifiers of a dropped move land here.
-thread_local constinit Move overflowSlot;
+thread_local constinit Move overflowSlot = {};
 // Set by every addMove before a modifier can use it.
 thread_local constinit Move* lastAdded = nullptr;
 }  // namespace

@@ -11,7 +11,7 @@
 namespace search {
 
 thread_local constinit int HistoryTable[BOARD_SIZE][BOARD_SIZE][BOARD_SIZE][BOARD_SIZE];
-thread_local constinit KillerSlots KillerTable[MAX_PLY];
+thread_local constinit KillerSlots KillerTable[MAX_PLY] = {};
 thread_local constinit bool followPv = false;
 
 namespace {

@@ -8,7 +8,7 @@
 namespace search {
 
 thread_local constinit std::int64_t nodeCount = 0;
-thread_local constinit Move PvTable[MAX_PLY][MAX_PLY];
+thread_local constinit Move PvTable[MAX_PLY][MAX_PLY] = {};
 thread_local constinit int pvLength[MAX_PLY];
 thread_local constinit int selDepth = 0;
 

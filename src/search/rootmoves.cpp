@@ -9,9 +9,9 @@ thread_local constinit bool rootFilterActive = false;
 
 namespace {
 
-thread_local constinit Move allowedMoves[MAX_ROOT_MOVES];
+thread_local constinit Move allowedMoves[MAX_ROOT_MOVES] = {};
 thread_local constinit int allowedCount = 0;
-thread_local constinit Move excludedMoves[MAX_ROOT_MOVES];
+thread_local constinit Move excludedMoves[MAX_ROOT_MOVES] = {};
 thread_local constinit int excludedCount = 0;
 
 bool listed(const Move* list, int count, const Move& move) {
