@@ -113,6 +113,10 @@ bool playUserMove(const char* text) {
         printIllegalMove(text);
         return false;
     }
+    return playLegalUserMove(move, text);
+}
+
+bool playLegalUserMove(Move& move, const char* text) {
     if (board::gamePly >= board::MAX_GAME_PLY) {
         printError("game too long", text);
         return false;

@@ -23,5 +23,7 @@ bool isLegalUserMove(const Move& move);
 // Plays a typed move when it is legal; anything else is refused with a message and
 // changes nothing. Whether the engine answers is the caller's to decide.
 bool playUserMove(const char* text);
+// Plays a legal move the user named as text; refused with the text once the game is too long.
+bool playLegalUserMove(Move& move, const char* text);
 
 }  // namespace frontend

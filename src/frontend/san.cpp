@@ -9,6 +9,7 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "frontend/input.h"
+#include "frontend/movetext.h"
 #include "frontend/output.h"
 #include "movegen/generate.h"
 #include "movegen/movelist.h"
@@ -355,12 +356,7 @@ bool playSanMove(const char* text) {
         printIllegalMoveBecause(text, reason);
         return false;
     }
-    if (board::gamePly >= board::MAX_GAME_PLY) {
-        printError("game too long", text);
-        return false;
-    }
-    search::playGameMove(move);
-    return true;
+    return playLegalUserMove(move, text);
 }
 
 }  // namespace frontend
