@@ -226,7 +226,11 @@ void RulesGame::play(const std::string& move) {
 
 bool RulesGame::lineIsLegal(const std::vector<std::string>& moves) const {
     const PositionSnapshot snapshot;
+    std::vector<std::string> seen = signatures_;
     for (const std::string& move : moves) {
+        // A line stops where its own moves end the game by a draw, as interfaces check.
+        const bool lineMoved = seen.size() > signatures_.size();
+        if (lineMoved && (std::count(seen.begin(), seen.end(), seen.back()) >= 3 || fiftyMoves())) return false;
         const std::vector<std::string> legal = legalMoveTexts();
         std::string chosen;
         // A thinking line shows a promotion without its letter, where the queen is as good a
@@ -239,6 +243,7 @@ bool RulesGame::lineIsLegal(const std::vector<std::string>& moves) const {
         if (chosen.empty()) return false;
         playMove(chosen);
         book::bookActive = false;
+        seen.push_back(signature());
     }
     return true;
 }

@@ -70,7 +70,8 @@ public:
     std::vector<std::string> legalMoves() const;
     bool isLegal(const std::string& move) const;
     void play(const std::string& move);
-    // A line of moves, promotions with their letter (UCI) or without (thinking lines).
+    // A line of moves, promotions with their letter (UCI) or without (thinking lines), that
+    // goes on from no threefold repetition or fifty-move draw of its own making.
     bool lineIsLegal(const std::vector<std::string>& moves) const;
     bool inCheck() const;
     // How often the current position has stood on the board in this game, by the rules:

@@ -921,6 +921,34 @@ TEST(Uci, LinesReachTheirDepthInALongAnalysis) {
     EXPECT_LE(veryShort * 20, counted) << shortLines;
 }
 
+// A line ends with the move that repeats a position for the third time, also when an earlier
+// occurrence still carried the file of a pawn that had just moved two squares (no capture of it
+// was possible there, so the rules count the positions as one).
+TEST(Uci, LinesEndAtAThreefoldRepetition) {
+    const struct {
+        const char* fen;
+        const char* moves;
+        const char* repeating;
+    } SHUFFLES[] = {
+        {"r6k/8/8/8/8/8/6P1/7K w - - 0 1", "g2g4 a8d8 h1g2 d8d2 g2h1 d2d8 h1g2 d8d2 g2h1", "d2d8"},
+        {"7k/6p1/8/8/8/8/8/R6K b - - 0 1", "g7g5 a1d1 h8g7 d1d7 g7h8 d7d1 h8g7 d1d7 g7h8", "d7d1"},
+        {"r6k/8/8/8/8/8/6P1/7K w - - 0 1", "g2g3 a8d8 h1g2 d8d2 g2h1 d2d8 h1g2 d8d2 g2h1", "d2d8"},
+    };
+    Uci uci;
+    uci.send("setoption name OwnBook value false");
+    for (const auto& shuffle : SHUFFLES) {
+        RulesGame game(shuffle.fen);
+        std::istringstream moves(shuffle.moves);
+        for (std::string move; moves >> move;) game.play(move);
+        uci.send(std::string("position fen ") + shuffle.fen + " moves " + shuffle.moves);
+        const Answer answer = uci.go(std::string("go depth 4 searchmoves ") + shuffle.repeating, game);
+        EXPECT_EQ(answer.bestmove, shuffle.repeating) << shuffle.moves;
+        ASSERT_EQ(answer.infos.size(), 4u) << shuffle.moves;
+        for (const Info& info : answer.infos)
+            EXPECT_EQ(joined(info.pv), shuffle.repeating) << shuffle.moves << ": depth " << info.depth;
+    }
+}
+
 // "go mate N" ends with the mate's score line and its move; a number it cannot use is said
 // and the search runs as without it. "info currmove" comes only once a search has run three
 // seconds, for every root move, numbered from 1 as searched.

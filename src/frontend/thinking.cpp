@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "board/keys.h"
 #include "board/makemove.h"
 #include "board/position.h"
+#include "board/repetition.h"
 #include "frontend/console.h"
 #include "frontend/movetext.h"
 #include "frontend/output.h"
@@ -72,16 +74,32 @@ bool isWrittenMove(const Move& move) { return move.fromRow != move.toRow || move
 
 bool isPawn(PieceCode piece) { return piece == WHITE_PAWN || piece == BLACK_PAWN; }
 
+// A position's key without its en-passant files. A side's file stays in the key until that
+// side moves again, long after the pawn could be taken; the rules count such positions as one.
+HashKey keyWithoutEpFiles(HashKey key, int whiteFile, int blackFile) {
+    using board::blackEpKeys;
+    using board::whiteEpKeys;
+    return key ^ whiteEpKeys[whiteFile] ^ whiteEpKeys[NO_EP_FILE] ^ blackEpKeys[blackFile] ^ blackEpKeys[NO_EP_FILE];
+}
+
 // After a move of a printed line: the fifty-move limit is reached, or the position stands
 // for the third time, counting the game's own positions. Checkmate and stalemate need no
-// test: no move after them is legal.
-bool gameOverAfterMove(int halfMoves) {
+// test: no move after them is legal. Earlier positions are compared as the rules (and the
+// interfaces) compare them, without the files of pawns that can no longer be taken en passant.
+bool gameOverAfterMove(const LineWalk& walk, int halfMoves) {
     if (halfMoves >= search::FIFTY_MOVE_PLIES) return true;
     constexpr int EARLIER_OCCURRENCES_FOR_DRAW = 2;
+    int whiteFile = board::whiteEpFile;
+    int blackFile = board::blackEpFile;
+    const HashKey now = keyWithoutEpFiles(board::currentKey, whiteFile, blackFile);
+    const int rootPly = board::gamePly - walk.count;
     int earlier = 0;
-    const int lowest = board::gamePly - halfMoves > 0 ? board::gamePly - halfMoves : 0;
-    for (int ply = board::gamePly - 1; ply >= lowest; --ply)
-        if (board::GameHistory[ply] == board::currentKey) ++earlier;
+    for (int ply = board::gamePly - 1; ply >= 0 && ply >= board::gamePly - halfMoves; --ply) {
+        // Taking back the move made at this ply restores its mover's file.
+        const Move& move = ply >= rootPly ? walk.played[ply - rootPly] : board::GameMoves[ply].move;
+        (isWhitePiece(move.piece) ? whiteFile : blackFile) = move.savedEpFile;
+        if (keyWithoutEpFiles(board::GameHistory[ply], whiteFile, blackFile) == now) ++earlier;
+    }
     return earlier >= EARLIER_OCCURRENCES_FOR_DRAW;
 }
 
@@ -89,7 +107,7 @@ bool gameOverAfterMove(int halfMoves) {
 bool walkEndsGame(const LineWalk& walk, int& halfMoves) {
     const Move& played = walk.played[walk.count - 1];
     halfMoves = played.captured == EMPTY && !isPawn(played.piece) ? halfMoves + 1 : 0;
-    return gameOverAfterMove(halfMoves);
+    return gameOverAfterMove(walk, halfMoves);
 }
 
 // The walk stands on a position it has passed before: a table line from here would go round.
