@@ -300,7 +300,7 @@ TEST(Attacks, KingsPawnsSlidersKnightsAndCastling) {
     EXPECT_FALSE(castles("4k3/8/8/8/8/8/6b1/4K2R w K -", "e1g1")) << "f1 attacked";
     EXPECT_TRUE(castles("4k3/8/8/8/8/8/b7/R3K3 w Q -", "e1c1")) << "only b1 attacked";
     EXPECT_FALSE(castles("4k3/4r3/8/8/8/8/8/4K2R w K -", "e1g1")) << "in check";
-    EXPECT_FALSE(castles("4k3/8/8/8/8/8/8/4K1R1 w K -", "e1g1")) << "no rook on h1";
+    EXPECT_FALSE(castles("4k3/8/8/8/8/8/7R/4K3 w K -", "e1g1")) << "no rook on h1";
 }
 
 // The quick legality test (mover not in check, only lines through the from-square)

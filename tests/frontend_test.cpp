@@ -713,7 +713,7 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     expected.insert(expected.end(), {"~Hashvalue: .*", "~Depth:1 Nodes:\\d+ Value:.*", "~move [a-h][1-8][a-h][1-8]  ",
                                      startFen, "move e7e5  ", startFen});
     const std::size_t helpStart = expected.size();
-    const std::size_t helpLines = 21;
+    const std::size_t helpLines = 23;
     ASSERT_EQ(output.size(), helpStart + helpLines) << ::testing::PrintToString(output);
     expectTranscript(output, expected);
     // The keys after the take-backs are the start's, kept and computed alike.
@@ -724,7 +724,7 @@ TEST(ConsoleTranscript, SettingsTakeBacksFenAndHelp) {
     // The help names every command the console knows, one a line.
     std::string help;
     for (std::size_t index = helpStart; index < output.size(); ++index) help += output[index] + "\n";
-    for (const char* command : {"move", "new", "undo", "remove", "st N", "sd N", "board", "fen", "pgn", "load FILE",
+    for (const char* command : {"move", "new", "new960", "undo", "remove", "st N", "sd N", "board", "fen", "pgn", "load FILE",
                                 "perft N", "hash", "eval", "strength N", "threads N", "xboard", "uci", "help", "quit"})
         EXPECT_NE(help.find(std::string("\n") + command + " "), std::string::npos) << command;
     // Both ways of typing a move are named.

@@ -689,7 +689,7 @@ void openSecondVersion(Session& session) {
     }
     for (const char* feature : {"myname=\"Morvelline\"", "ping=1", "setboard=1", "usermove=1", "san=0", "time=1",
                                 "draw=0", "sigint=0", "sigterm=0", "reuse=1", "analyze=1", "colors=0",
-                                "variants=\"normal\"", "memory=1", "pause=0", "nps=0", "debug=1", "exclude=0",
+                                "variants=\"normal,fischerandom\"", "memory=1", "pause=0", "nps=0", "debug=1", "exclude=0",
                                 "setscore=0", "name=0", "smp=1"})
         EXPECT_NE(std::find(features.begin(), features.end(), feature), features.end()) << feature;
     for (const char* option : {"feature option=\"OwnBook -check 1\"", "feature option=\"Clear Hash -button\"",

@@ -9,6 +9,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "board/castling.h"
 #include "board/position.h"
 
 namespace board {
@@ -293,9 +294,35 @@ bool blackKingAttacked() { return kingAttacked<false>(); }
 
 bool isKingAttacked(Color attacker) { return attacker ? blackKingAttacked() : whiteKingAttacked(); }
 
+namespace {
+// Chess960 castling: the king's square, every square it crosses and its destination must be
+// unattacked as the board stood before the move, also where the king does not move (the
+// castled rook may now shield it); after the move it must not stand in check either, tested
+// above. A copy is put back to that board without the king: a line through the king's own
+// square to a crossed square would have checked the king already, so lifting it changes no answer.
+bool castledByRookThroughSafeSquares(const Move& move) {
+    const CastlingSquares castle = castlingSquaresOf(move);
+    const bool white = move.piece == WHITE_KING;
+    PieceCode before[BOARD_SIZE][BOARD_SIZE];
+    std::memcpy(before, Board, sizeof Board);
+    PieceCode* backRow = before[castle.row];
+    backRow[castle.kingTo] = EMPTY;
+    backRow[castle.rookTo] = EMPTY;
+    backRow[castle.rookFrom] = white ? WHITE_ROOK : BLACK_ROOK;
+    const int step = castle.kingTo >= castle.kingFrom ? 1 : -1;
+    for (int col = castle.kingFrom; col != castle.kingTo + step; col += step) {
+        const int square = castle.row * BOARD_SIZE + col;
+        if (white ? squareAttacked<true>(&before[0][0], square) : squareAttacked<false>(&before[0][0], square))
+            return false;
+    }
+    return true;
+}
+}  // namespace
+
 bool isLegalAfterMake(const Move& move) {
     if (isKingAttacked(sideToMove)) return false;
     if (!move.castling) return true;
+    if (chess960Castling) return castledByRookThroughSafeSquares(move);
 
     PieceCode saved[BOARD_SIZE][BOARD_SIZE];
     std::memcpy(saved, Board, sizeof Board);

@@ -1,6 +1,7 @@
 // makeMove / unmakeMove: in place, a few stores and key XORs per move.
 #include "board/makemove.h"
 
+#include "board/castling.h"
 #include "board/keys.h"
 #include "board/position.h"
 
@@ -8,9 +9,8 @@ namespace board {
 
 namespace {
 
+// Castling shifts the word left, masked so that a user's repeated castling cannot overflow it.
 constexpr int CASTLED_WORD_FACTOR_SHIFT = 2;
-// Castling shifts the word left; a user's repeated castling must not overflow it.
-constexpr int CASTLED_WORD_MASK = 0xFFF;
 
 // A piece code put on or taken off a square: the key and the material sums follow it.
 // Walks that take every move back before anything reads the material sums leave them alone;
@@ -56,11 +56,11 @@ inline void rekeyChangedState(const KeyedState& before) {
     if (whiteEpFile != before.whiteEp) currentKey ^= whiteEpKeys[before.whiteEp] ^ whiteEpKeys[whiteEpFile];
     if (blackEpFile != before.blackEp) currentKey ^= blackEpKeys[before.blackEp] ^ blackEpKeys[blackEpFile];
     if (whiteCastling != before.whiteWord)
-        currentKey ^= whiteCastlingKeys[castlingKeyIndex(before.whiteWord)] ^
-                      whiteCastlingKeys[castlingKeyIndex(whiteCastling)];
+        currentKey ^= castlingKeys[WHITE][castlingKeyIndex(before.whiteWord)] ^
+                      castlingKeys[WHITE][castlingKeyIndex(whiteCastling)];
     if (blackCastling != before.blackWord)
-        currentKey ^= blackCastlingKeys[castlingKeyIndex(before.blackWord)] ^
-                      blackCastlingKeys[castlingKeyIndex(blackCastling)];
+        currentKey ^= castlingKeys[BLACK][castlingKeyIndex(before.blackWord)] ^
+                      castlingKeys[BLACK][castlingKeyIndex(blackCastling)];
 }
 
 inline void followKing(PieceCode piece, int row, int col) {
@@ -99,29 +99,76 @@ void moveCastlingRook(const Move& move) {
     *castle.word = (*castle.word << CASTLED_WORD_FACTOR_SHIFT) & CASTLED_WORD_MASK;
 }
 
+// Chess960 castling, stored as the king taking its own rook: both are lifted before either is
+// put down, as the king may land on the rook's square or the other way round.
+template <bool KeepSums>
+void castleByRook(const Move& move) {
+    const CastlingSquares castle = castlingSquaresOf(move);
+    const bool white = move.piece == WHITE_KING;
+    const PieceCode rook = white ? WHITE_ROOK : BLACK_ROOK;
+    lift<KeepSums>(move.piece, castle.row, castle.kingFrom);
+    lift<KeepSums>(rook, castle.row, castle.rookFrom);
+    Board[castle.row][castle.kingFrom] = EMPTY;
+    Board[castle.row][castle.rookFrom] = EMPTY;
+    Board[castle.row][castle.kingTo] = move.piece;
+    Board[castle.row][castle.rookTo] = rook;
+    put<KeepSums>(move.piece, castle.row, castle.kingTo);
+    put<KeepSums>(rook, castle.row, castle.rookTo);
+    int& word = white ? whiteCastling : blackCastling;
+    word = (word << CASTLED_WORD_FACTOR_SHIFT) & CASTLED_WORD_MASK;
+    followKing(move.piece, castle.row, castle.kingTo);
+}
+
+void uncastleByRook(const Move& move) {
+    const CastlingSquares castle = castlingSquaresOf(move);
+    const bool white = move.piece == WHITE_KING;
+    restoreSquare(castle.row, castle.kingTo, EMPTY);
+    restoreSquare(castle.row, castle.rookTo, EMPTY);
+    restoreSquare(castle.row, castle.kingFrom, move.piece);
+    restoreSquare(castle.row, castle.rookFrom, white ? WHITE_ROOK : BLACK_ROOK);
+    followKing(move.piece, castle.row, castle.kingFrom);
+    (white ? whiteCastling : blackCastling) >>= CASTLED_WORD_FACTOR_SHIFT;
+}
+
+// The mover's loss, and with Chess960 castling the opponent's (a captured castling rook).
+inline void takeCastlingLoss(int loss, int& own, int& opponent) {
+    own -= loss & CASTLED_WORD_MASK;
+    opponent -= loss >> OPPONENT_LOSS_SHIFT;
+}
+
+inline void giveCastlingLossBack(int loss, int& own, int& opponent) {
+    own += loss & CASTLED_WORD_MASK;
+    opponent += loss >> OPPONENT_LOSS_SHIFT;
+}
+
 template <bool KeepSums>
 void playMove(Move& move) {
     const KeyedState before = keyedState();
     if constexpr (KeepSums) PackedMaterialHistory[gamePly] = packedMaterial;
 
-    const PieceCode mover = Board[move.fromRow][move.fromCol];
-    if (mover != EMPTY) lift<KeepSums>(mover, move.fromRow, move.fromCol);
-    Board[move.fromRow][move.fromCol] = EMPTY;
+    if (move.castling && chess960Castling) [[unlikely]] {
+        castleByRook<KeepSums>(move);
+    } else {
+        const PieceCode mover = Board[move.fromRow][move.fromCol];
+        if (mover != EMPTY) lift<KeepSums>(mover, move.fromRow, move.fromCol);
+        Board[move.fromRow][move.fromCol] = EMPTY;
 
-    PieceCode& destination = Board[move.toRow][move.toCol];
-    if (move.captured != EMPTY && destination != EMPTY) lift<KeepSums>(destination, move.toRow, move.toCol);
+        PieceCode& destination = Board[move.toRow][move.toCol];
+        if (move.captured != EMPTY && destination != EMPTY) lift<KeepSums>(destination, move.toRow, move.toCol);
 
-    if (move.enPassant) {
-        PieceCode& victim = Board[move.fromRow][move.toCol];
-        move.captured = victim;
-        if (victim != EMPTY) lift<KeepSums>(victim, move.fromRow, move.toCol);
-        victim = EMPTY;
+        if (move.enPassant) {
+            PieceCode& victim = Board[move.fromRow][move.toCol];
+            move.captured = victim;
+            if (victim != EMPTY) lift<KeepSums>(victim, move.fromRow, move.toCol);
+            victim = EMPTY;
+        }
+
+        if (move.castling) moveCastlingRook<KeepSums>(move);
+
+        destination = move.promotion != EMPTY ? move.promotion : move.piece;
+        put<KeepSums>(destination, move.toRow, move.toCol);
+        followKing(move.piece, move.toRow, move.toCol);
     }
-
-    if (move.castling) moveCastlingRook<KeepSums>(move);
-
-    destination = move.promotion != EMPTY ? move.promotion : move.piece;
-    put<KeepSums>(destination, move.toRow, move.toCol);
 
     sideToMove = opponentOf(sideToMove);
 
@@ -129,34 +176,37 @@ void playMove(Move& move) {
         move.savedEpFile = static_cast<std::int16_t>(blackEpFile);
         blackEpFile = (move.piece == BLACK_PAWN && move.fromRow == 6 && move.toRow == 4) ? move.fromCol
                                                                                           : NO_EP_FILE;
-        if (move.castlingLoss != 0) blackCastling -= move.castlingLoss;
+        if (move.castlingLoss != 0) takeCastlingLoss(move.castlingLoss, blackCastling, whiteCastling);
         if (isWhiteOfficer(move.captured)) --nonPawnPieceCount;
     } else {
         move.savedEpFile = static_cast<std::int16_t>(whiteEpFile);
         whiteEpFile = (move.piece == WHITE_PAWN && move.fromRow == 1 && move.toRow == 3) ? move.fromCol
                                                                                           : NO_EP_FILE;
-        if (move.castlingLoss != 0) whiteCastling -= move.castlingLoss;
+        if (move.castlingLoss != 0) takeCastlingLoss(move.castlingLoss, whiteCastling, blackCastling);
         if (isBlackOfficer(move.captured)) --nonPawnPieceCount;
     }
 
     rekeyChangedState(before);
     currentKey ^= sideKeys[WHITE] ^ sideKeys[BLACK];
-    followKing(move.piece, move.toRow, move.toCol);
     ++gamePly;
     GameHistory[gamePly] = currentKey;
 }
 
 template <bool KeepSums>
 void takeBackMove(const Move& move) {
-    restoreSquare(move.fromRow, move.fromCol, move.piece);
-    followKing(move.piece, move.fromRow, move.fromCol);
-    if (move.enPassant) {
-        restoreSquare(move.fromRow, move.toCol, move.captured);
-        restoreSquare(move.toRow, move.toCol, EMPTY);
+    if (move.castling && chess960Castling) [[unlikely]] {
+        uncastleByRook(move);
     } else {
-        restoreSquare(move.toRow, move.toCol, move.captured);
+        restoreSquare(move.fromRow, move.fromCol, move.piece);
+        followKing(move.piece, move.fromRow, move.fromCol);
+        if (move.enPassant) {
+            restoreSquare(move.fromRow, move.toCol, move.captured);
+            restoreSquare(move.toRow, move.toCol, EMPTY);
+        } else {
+            restoreSquare(move.toRow, move.toCol, move.captured);
+        }
     }
-    if (move.castling) {
+    if (move.castling && !chess960Castling) {
         const CastlingRook castle = castlingRookOf(move);
         restoreSquare(castle.row, castle.fromCol, castle.rook);
         restoreSquare(castle.row, castle.toCol, EMPTY);
@@ -164,11 +214,11 @@ void takeBackMove(const Move& move) {
     }
     sideToMove = opponentOf(sideToMove);
     if (sideToMove == WHITE) {
-        whiteCastling += move.castlingLoss;
+        giveCastlingLossBack(move.castlingLoss, whiteCastling, blackCastling);
         whiteEpFile = move.savedEpFile;
         if (isBlackOfficer(move.captured)) ++nonPawnPieceCount;
     } else {
-        blackCastling += move.castlingLoss;
+        giveCastlingLossBack(move.castlingLoss, blackCastling, whiteCastling);
         blackEpFile = move.savedEpFile;
         if (isWhiteOfficer(move.captured)) ++nonPawnPieceCount;
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "board/castling.h"
 #include "board/keys.h"
 #include "eval/tables.h"
 
@@ -35,11 +36,13 @@ constexpr PieceCode BLACK_BACK_ROW[BOARD_SIZE] = {
 // clang-format on
 }  // namespace
 
-HashKey setupInitialPosition() {
+namespace {
+// The start position's pieces, the given back rows, every right; the castling rooks are the caller's.
+HashKey setupStart(const PieceCode (&whiteRow)[BOARD_SIZE], const PieceCode (&blackRow)[BOARD_SIZE]) {
     for (int col = 0; col < BOARD_SIZE; ++col) {
-        Board[0][col] = WHITE_BACK_ROW[col];
+        Board[0][col] = whiteRow[col];
         Board[1][col] = WHITE_PAWN;
-        Board[7][col] = BLACK_BACK_ROW[col];
+        Board[7][col] = blackRow[col];
         Board[6][col] = BLACK_PAWN;
         for (int row = 2; row <= 5; ++row) Board[row][col] = EMPTY;
     }
@@ -53,6 +56,63 @@ HashKey setupInitialPosition() {
     currentKey = computeKey();
     GameHistory[0] = currentKey;
     return currentKey;
+}
+
+// The usual numbering: the light-squared bishop, the dark-squared one, the queen among the six
+// squares left, the knights among the five left (ten ways), then rook, king and rook.
+constexpr int BISHOP_FILES = 4;
+constexpr int QUEEN_CHOICES = 6;
+constexpr int KNIGHT_PLACES[10][2] = {{0, 1}, {0, 2}, {0, 3}, {0, 4}, {1, 2}, {1, 3}, {1, 4}, {2, 3}, {2, 4}, {3, 4}};
+
+// Puts the piece on the free square of the given rank among the free ones, counted from file a.
+void placeOnFree(PieceCode (&row)[BOARD_SIZE], int freeIndex, PieceCode piece) {
+    for (int col = 0; col < BOARD_SIZE; ++col) {
+        if (row[col] != EMPTY) continue;
+        if (freeIndex-- == 0) {
+            row[col] = piece;
+            return;
+        }
+    }
+}
+}  // namespace
+
+HashKey setupInitialPosition() {
+    setStandardCastlingRooks();
+    return setupStart(WHITE_BACK_ROW, BLACK_BACK_ROW);
+}
+
+void chess960BackRow(int number, PieceCode (&row)[BOARD_SIZE]) {
+    for (PieceCode& square : row) square = EMPTY;
+    int rest = number;
+    row[2 * (rest % BISHOP_FILES) + 1] = WHITE_BISHOP;
+    rest /= BISHOP_FILES;
+    row[2 * (rest % BISHOP_FILES)] = WHITE_BISHOP;
+    rest /= BISHOP_FILES;
+    placeOnFree(row, rest % QUEEN_CHOICES, WHITE_QUEEN);
+    rest /= QUEEN_CHOICES;
+    // The second knight first: placing the first would shift the free squares after it.
+    placeOnFree(row, KNIGHT_PLACES[rest][1], WHITE_KNIGHT);
+    placeOnFree(row, KNIGHT_PLACES[rest][0], WHITE_KNIGHT);
+    placeOnFree(row, 0, WHITE_ROOK);
+    placeOnFree(row, 0, WHITE_KING);
+    placeOnFree(row, 0, WHITE_ROOK);
+}
+
+HashKey setupChess960Position(int number) {
+    PieceCode whiteRow[BOARD_SIZE];
+    chess960BackRow(number, whiteRow);
+    PieceCode blackRow[BOARD_SIZE];
+    int rookCols[2][CASTLING_SIDES] = {};
+    int rooksSeen = 0;
+    for (int col = 0; col < BOARD_SIZE; ++col) {
+        blackRow[col] = WHITE_PAWN + BLACK_PAWN - whiteRow[col];
+        if (whiteRow[col] != WHITE_ROOK) continue;
+        // The first rook from file a castles queen-side, the second king-side.
+        const int side = rooksSeen++ == 0 ? QUEENSIDE : KINGSIDE;
+        rookCols[WHITE][side] = rookCols[BLACK][side] = col;
+    }
+    setCastlingRooks(rookCols, number != STANDARD_CHESS960_NUMBER);
+    return setupStart(whiteRow, blackRow);
 }
 
 namespace {
@@ -148,6 +208,9 @@ void copyPosition(PositionCopy& copy) {
     copy.kingsAreUnique = kingsAreUnique;
     copy.packedMaterial = packedMaterial;
     std::copy(pieceBits, pieceBits + PIECE_CODE_COUNT, copy.pieceBits);
+    for (int color = 0; color < 2; ++color)
+        for (int side = 0; side < CASTLING_SIDES; ++side) copy.castlingRookCol[color][side] = castlingRookCol[color][side];
+    copy.chess960Castling = chess960Castling;
     // The entries past gamePly are the search's scratch: the taker writes its own.
     std::copy(GameHistory, GameHistory + gamePly + 1, copy.gameHistory);
     std::copy(PackedMaterialHistory, PackedMaterialHistory + gamePly + 1, copy.packedMaterialHistory);
@@ -168,6 +231,7 @@ void takePosition(const PositionCopy& copy) {
     kingsAreUnique = copy.kingsAreUnique;
     packedMaterial = copy.packedMaterial;
     std::copy(copy.pieceBits, copy.pieceBits + PIECE_CODE_COUNT, pieceBits);
+    setCastlingRooks(copy.castlingRookCol, copy.chess960Castling);
     std::copy(copy.gameHistory, copy.gameHistory + gamePly + 1, GameHistory);
     std::copy(copy.packedMaterialHistory, copy.packedMaterialHistory + gamePly + 1, PackedMaterialHistory);
 }

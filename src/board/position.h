@@ -71,6 +71,14 @@ extern thread_local constinit std::int64_t PackedMaterialHistory[GAME_HISTORY_SI
 
 // Sets everything but halfMoveClock and gamePly to a new game; returns the start key.
 HashKey setupInitialPosition();
+// Chess960's start positions, numbered 0 to 959 as is usual (518 is the standard start).
+constexpr int CHESS960_POSITIONS = 960;
+constexpr int STANDARD_CHESS960_NUMBER = 518;
+// The back row of start number (white codes, file a first).
+void chess960BackRow(int number, PieceCode (&row)[BOARD_SIZE]);
+// The same as setupInitialPosition with the back rows of the start number; both sides may castle
+// with the rooks where they stand.
+HashKey setupChess960Position(int number);
 
 // The colour to move next after the current side.
 inline Color opponentOf(Color side) { return side ? BLACK : WHITE; }
@@ -92,6 +100,8 @@ struct PositionCopy {
     bool kingsAreUnique;
     std::int64_t packedMaterial;
     std::uint64_t pieceBits[PIECE_CODE_COUNT];
+    int castlingRookCol[2][2];
+    bool chess960Castling;
     HashKey gameHistory[GAME_HISTORY_SIZE];
     std::int64_t packedMaterialHistory[GAME_HISTORY_SIZE];
 };

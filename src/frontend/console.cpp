@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/keys.h"
 #include "board/perft.h"
 #include "board/position.h"
@@ -94,6 +95,29 @@ void userMove(const char* text) {
         recordMover(false);
         consoleThink(plyBefore);
     }
+}
+
+// "new960" from a random start, "new960 N" from start number N; the book stays out of it.
+void newChess960Game(const char* argument, const char* line) {
+    long long number = 0;
+    if (argument == nullptr) {
+        // Draws past the last whole multiple of 960 are thrown back, so every start is as likely.
+        constexpr int VALUES = board::RANDOM_MAX + 1;
+        constexpr int DRAWS = VALUES - VALUES % board::CHESS960_POSITIONS;
+        int draw = 0;
+        do draw = board::random15();
+        while (draw >= DRAWS);
+        number = draw % board::CHESS960_POSITIONS;
+    } else if (!parseInteger(argument, number) || number < 0 || number >= board::CHESS960_POSITIONS) {
+        printError("new960 needs a start number from 0 to 959", line);
+        return;
+    }
+    newGame();
+    board::setupChess960Position(static_cast<int>(number));
+    board::startGameRecord(0, 1);
+    book::bookActive = false;
+    book::gameFromInitialPosition = false;
+    chess960Notation = true;
 }
 
 void printPosition() {
@@ -209,6 +233,8 @@ bool handleConsoleLine(char* line) {
             printError("load needs a file name or init", original);
         else
             loadPosition(argument);
+        // The console writes castling as the game in hand plays it.
+        chess960Notation = board::chess960Castling;
     } else if (std::strcmp(command, "hash") == 0) {
         printHash(board::computeKey(), board::currentKey);
     } else if (std::strcmp(command, "eval") == 0) {
@@ -230,6 +256,9 @@ bool handleConsoleLine(char* line) {
         setThreadsCommand(command, argument, original);
     } else if (is(command, "new")) {
         newGame();
+        chess960Notation = false;
+    } else if (is(command, "new960")) {
+        newChess960Game(argument, original);
     } else if (is(command, "undo")) {
         takeBack(1, original);
     } else if (is(command, "remove")) {

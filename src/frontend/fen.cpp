@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/keys.h"
 #include "board/position.h"
 #include "board/repetition.h"
@@ -135,17 +136,75 @@ bool parsePlacement(const char* placement, LoadedPosition& position) {
     return row == FIRST_ROW && col == BOARD_SIZE;
 }
 
+namespace {
+
+constexpr int NO_COL = -1;
+
+// The column of the colour's king on its back row, NO_COL when it stands elsewhere.
+int backRowKingCol(const LoadedPosition& position, Color color) {
+    const int back = color == WHITE ? FIRST_ROW : LAST_ROW;
+    const PieceCode king = color == WHITE ? WHITE_KING : BLACK_KING;
+    for (int col = FIRST_COL; col <= LAST_COL; ++col)
+        if (position.board[back][col] == king) return col;
+    return NO_COL;
+}
+
+// The outermost rook of the colour on the back row on that side of the king, NO_COL when none.
+int outermostRookCol(const LoadedPosition& position, Color color, int side, int kingCol) {
+    const int back = color == WHITE ? FIRST_ROW : LAST_ROW;
+    const PieceCode rook = color == WHITE ? WHITE_ROOK : BLACK_ROOK;
+    if (side == board::KINGSIDE) {
+        for (int col = LAST_COL; col > kingCol; --col)
+            if (position.board[back][col] == rook) return col;
+    } else {
+        for (int col = FIRST_COL; col < kingCol; ++col)
+            if (position.board[back][col] == rook) return col;
+    }
+    return NO_COL;
+}
+
+}  // namespace
+
 void parseCastling(const char* castling, LoadedPosition& position) {
     position.whiteCastling = 0;
     position.blackCastling = 0;
+    position.chess960Castling = false;
+    int rookFound[2] = {0, 0};  // the rights bits given with their rook, by colour
+    for (int color = 0; color < 2; ++color)
+        for (int side = 0; side < board::CASTLING_SIDES; ++side)
+            position.castlingRookCol[color][side] = board::STANDARD_ROOK_COLS[side];
     for (const char* cursor = castling; cursor != nullptr && *cursor != '\0'; ++cursor) {
-        switch (*cursor) {
-            case 'K': position.whiteCastling |= CASTLE_KINGSIDE; break;
-            case 'Q': position.whiteCastling |= CASTLE_QUEENSIDE; break;
-            case 'k': position.blackCastling |= CASTLE_KINGSIDE; break;
-            case 'q': position.blackCastling |= CASTLE_QUEENSIDE; break;
-            default: break;
+        const char letter = *cursor;
+        const bool upper = letter >= 'A' && letter <= 'Z';
+        const Color color = upper ? WHITE : BLACK;
+        const char lower = upper ? static_cast<char>(letter - 'A' + 'a') : letter;
+        const int kingCol = backRowKingCol(position, color);
+        int side = board::KINGSIDE;
+        int rookCol = NO_COL;
+        if (lower == 'k' || lower == 'q') {
+            side = lower == 'k' ? board::KINGSIDE : board::QUEENSIDE;
+            if (kingCol != NO_COL) rookCol = outermostRookCol(position, color, side, kingCol);
+        } else if (lower >= 'a' && lower <= 'h') {
+            const int file = lower - 'a';
+            const PieceCode rook = color == WHITE ? WHITE_ROOK : BLACK_ROOK;
+            const int back = color == WHITE ? FIRST_ROW : LAST_ROW;
+            if (kingCol == NO_COL || file == kingCol || position.board[back][file] != rook) continue;
+            side = file > kingCol ? board::KINGSIDE : board::QUEENSIDE;
+            rookCol = file;
+        } else {
+            continue;
         }
+        const int right = board::CASTLING_RIGHT_BITS[side];
+        (color == WHITE ? position.whiteCastling : position.blackCastling) |= right;
+        if (rookCol == NO_COL) continue;
+        rookFound[color] |= right;
+        position.castlingRookCol[color][side] = rookCol;
+        if (kingCol != KING_START_COL || rookCol != board::STANDARD_ROOK_COLS[side]) position.chess960Castling = true;
+    }
+    // Chess960 castling keeps the rules exactly: a right without its rook is no right there.
+    if (position.chess960Castling) {
+        position.whiteCastling &= rookFound[WHITE];
+        position.blackCastling &= rookFound[BLACK];
     }
 }
 
@@ -186,6 +245,7 @@ void installPosition(const LoadedPosition& position) {
     board::locateKings();
     board::whiteCastling = position.whiteCastling;
     board::blackCastling = position.blackCastling;
+    board::setCastlingRooks(position.castlingRookCol, position.chess960Castling);
     board::nonPawnPieceCount = position.nonPawnPieces;
     board::whiteEpFile = position.whiteEpFile;
     board::blackEpFile = position.blackEpFile;
@@ -194,6 +254,24 @@ void installPosition(const LoadedPosition& position) {
     book::bookActive = false;
     book::gameFromInitialPosition = false;
 }
+
+namespace {
+// X-FEN: K or Q for the outermost rook on its side, the rook's file where another stands further
+// out (possible only in Chess960); upper case for White.
+char castlingLetter(Color color, int side) {
+    const int rookCol = board::castlingRookCol[color][side];
+    const int back = color == WHITE ? FIRST_ROW : LAST_ROW;
+    const PieceCode rook = color == WHITE ? WHITE_ROOK : BLACK_ROOK;
+    bool rookFurtherOut = false;
+    if (board::chess960Castling) {
+        const int step = side == board::KINGSIDE ? 1 : -1;
+        for (int col = rookCol + step; col >= FIRST_COL && col <= LAST_COL; col += step)
+            rookFurtherOut = rookFurtherOut || board::Board[back][col] == rook;
+    }
+    const char letter = rookFurtherOut ? static_cast<char>('a' + rookCol) : (side == board::KINGSIDE ? 'k' : 'q');
+    return color == WHITE ? static_cast<char>(letter - 'a' + 'A') : letter;
+}
+}  // namespace
 
 void writeFen(char (&text)[FEN_TEXT_SIZE]) {
     int used = 0;
@@ -218,13 +296,11 @@ void writeFen(char (&text)[FEN_TEXT_SIZE]) {
     put(' ');
     put(board::sideToMove == WHITE ? 'w' : 'b');
     put(' ');
-    const int white = board::castlingKeyIndex(board::whiteCastling);
-    const int black = board::castlingKeyIndex(board::blackCastling);
-    if ((white | black) == 0) put('-');
-    if (white & CASTLE_KINGSIDE) put('K');
-    if (white & CASTLE_QUEENSIDE) put('Q');
-    if (black & CASTLE_KINGSIDE) put('k');
-    if (black & CASTLE_QUEENSIDE) put('q');
+    const int rights[2] = {board::castlingKeyIndex(board::blackCastling), board::castlingKeyIndex(board::whiteCastling)};
+    if ((rights[WHITE] | rights[BLACK]) == 0) put('-');
+    for (const Color color : {WHITE, BLACK})
+        for (int side = 0; side < board::CASTLING_SIDES; ++side)
+            if (rights[color] & board::CASTLING_RIGHT_BITS[side]) put(castlingLetter(color, side));
     put(' ');
     // Only the side to move can capture en passant: the file of the pawn the opponent just advanced.
     const int epFile = board::sideToMove == WHITE ? board::blackEpFile : board::whiteEpFile;

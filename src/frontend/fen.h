@@ -21,6 +21,10 @@ struct LoadedPosition {
     int blackEpFile = NO_EP_FILE;
     int halfMoves = 0;
     int moveNumber = 1;
+    // Where each right's rook starts, by colour and side (king-side first), and whether the
+    // rights ask for Chess960 castling; set by parseCastling from the placement.
+    int castlingRookCol[2][2] = {{KINGSIDE_ROOK_COL, QUEENSIDE_ROOK_COL}, {KINGSIDE_ROOK_COL, QUEENSIDE_ROOK_COL}};
+    bool chess960Castling = false;
 };
 
 // Which fields are read: a position file gives the first three (the rest of its line is
@@ -37,14 +41,19 @@ bool hasPlayablePlacement(const LoadedPosition& position);
 // A board the search can play from: a playable placement, and the side not to move not in
 // check (its king could be taken). The game's position is untouched.
 bool isPlayablePosition(const LoadedPosition& position);
-// Castling letters K, Q, k, q; anything else adds nothing.
+// The castling field, read against the placement (parsed first): K and Q (k, q) name the
+// outermost rook on that side of the king, a file letter A-H (a-h) the rook on that file (X-FEN and
+// Shredder-FEN). A file letter that names no rook of that colour beside its king on the back rank
+// adds nothing; K and Q without such a rook add the bit as they always did, which never castles.
+// Anything else adds nothing.
 void parseCastling(const char* castling, LoadedPosition& position);
 // Reads count FEN fields starting at words.word[first]; nullptr when they make a
 // position, else the reason they do not (position is then scratch).
 const char* readFen(const Words& words, int first, int count, FenFields fields, LoadedPosition& position);
 // Makes the position the game's first: a new key history, nothing to take back, book off.
 void installPosition(const LoadedPosition& position);
-// The current position as six FEN fields, castling rights as the engine holds them.
+// The current position as six FEN fields, castling rights as the engine holds them: K and Q
+// (k, q), or X-FEN's file letter for a Chess960 rook with another rook further out.
 void writeFen(char (&text)[FEN_TEXT_SIZE]);
 
 }  // namespace frontend

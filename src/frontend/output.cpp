@@ -91,10 +91,12 @@ void printThreadsShort(int started, int asked) {
 void printProtocolEntry() { emit("\n"); }
 
 void printHelp() {
-    emit("e2e4, Nf3    play a move, in coordinates (e7e8q; castling is the king's move, e1g1)\n"
-         "             or in algebraic notation (exd5, O-O, e8=Q); the engine answers\n"
+    emit("e2e4, Nf3    play a move, in coordinates (e7e8q; castling is the king's move, e1g1,\n"
+         "             or the king taking its rook, e1h1) or in algebraic notation (exd5, O-O,\n"
+         "             e8=Q); the engine answers\n"
          "move         the engine plays for the side to move\n"
          "new          a new game\n"
+         "new960 [N]   a Chess960 game from start N (0 to 959, 518 the standard one), or a random one\n"
          "undo         take back the last move\n"
          "remove       take back the last two moves\n"
          "st N         think at most N seconds a move (st 2.5); st 0 or st off: no limit\n"
@@ -136,7 +138,7 @@ void printFeatureStart() { emit("feature done=0\n"); }
 
 void printFeatures() {
     emit("feature myname=\"Morvelline\" ping=1 setboard=1 playother=1 usermove=1 san=0 time=1 draw=0 "
-         "sigint=0 sigterm=0 reuse=1 analyze=1 colors=0 variants=\"normal\" memory=1 pause=0 nps=0 "
+         "sigint=0 sigterm=0 reuse=1 analyze=1 colors=0 variants=\"normal,fischerandom\" memory=1 pause=0 nps=0 "
          "debug=1 exclude=0 setscore=0 name=0 smp=1\n");
 }
 

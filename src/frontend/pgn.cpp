@@ -7,8 +7,10 @@
 #include <ctime>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/repetition.h"
 #include "frontend/fen.h"
+#include "frontend/movetext.h"
 #include "frontend/output.h"
 #include "frontend/san.h"
 
@@ -108,7 +110,10 @@ void printGamePgn() {
     printPgnTag("White", white);
     printPgnTag("Black", black);
     printPgnTag("Result", result);
-    if (std::strcmp(startFen, START_FEN) != 0) {
+    // A Chess960 game names its variant and always its start, also the standard one.
+    const bool chess960 = chess960Notation || board::chess960Castling;
+    if (chess960) printPgnTag("Variant", "Chess960");
+    if (chess960 || std::strcmp(startFen, START_FEN) != 0) {
         printPgnTag("SetUp", "1");
         printPgnTag("FEN", startFen);
     }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/makemove.h"
 #include "board/position.h"
 #include "frontend/input.h"
@@ -109,21 +110,10 @@ SanReading refuse(char (&reason)[SAN_REASON_SIZE], const char* text) {
 }
 
 SanReading readCastling(const char* body, Move& move, char (&reason)[SAN_REASON_SIZE]) {
-    int kingCol = NO_LINE;
-    if (std::strcmp(body, KINGSIDE_CASTLING) == 0 || std::strcmp(body, KINGSIDE_CASTLING_ZEROS) == 0)
-        kingCol = KINGSIDE_KING_COL;
-    else if (std::strcmp(body, QUEENSIDE_CASTLING) == 0 || std::strcmp(body, QUEENSIDE_CASTLING_ZEROS) == 0)
-        kingCol = QUEENSIDE_KING_COL;
-    else
-        return refuse(reason, "castling is written O-O or O-O-O");
-    LegalMoves legal;
-    collectLegalMoves(legal);
-    for (int index = 0; index < legal.count; ++index) {
-        if (legal.move[index].castling && legal.move[index].toCol == kingCol) {
-            move = legal.move[index];
-            return SanReading::MOVE;
-        }
-    }
+    const bool named = std::strcmp(body, KINGSIDE_CASTLING) == 0 || std::strcmp(body, KINGSIDE_CASTLING_ZEROS) == 0 ||
+                       std::strcmp(body, QUEENSIDE_CASTLING) == 0 || std::strcmp(body, QUEENSIDE_CASTLING_ZEROS) == 0;
+    if (!named) return refuse(reason, "castling is written O-O or O-O-O");
+    if (legalCastlingOfLetters(body, move)) return SanReading::MOVE;
     return refuse(reason, "castling to that side is not legal now");
 }
 
@@ -205,6 +195,8 @@ SanReading readPieceMove(const char* body, Move& move, char (&reason)[SAN_REASON
     bool promotionMissing = false;
     for (int index = 0; index < movegen::moveCount[ply]; ++index) {
         const Move& candidate = movegen::MoveList[ply][index];
+        // Chess960 castling is stored as the king taking its rook: "Kh1" never names it.
+        if (candidate.castling && board::chess960Castling) continue;
         if (kindOf(candidate.piece) != request.kind || candidate.toRow != request.toRow ||
             candidate.toCol != request.toCol)
             continue;
@@ -299,7 +291,8 @@ void writeSan(const Move& move, bool withCheck, char (&text)[SAN_TEXT_SIZE]) {
     };
     const PieceCode kind = kindOf(move.piece);
     if (move.castling) {
-        for (const char* sign = move.toCol == KINGSIDE_KING_COL ? KINGSIDE_CASTLING : QUEENSIDE_CASTLING; *sign; ++sign)
+        const bool kingside = board::castlingSquaresOf(move).side == board::KINGSIDE;
+        for (const char* sign = kingside ? KINGSIDE_CASTLING : QUEENSIDE_CASTLING; *sign; ++sign)
             put(*sign);
     } else if (kind == WHITE_PAWN) {
         if (capturesSomething(move)) {

@@ -170,7 +170,7 @@ void checkPrintedMoves(const char* moves, char separator) {
         // Console and xboard lines carry no promotion letter; a queen stands for any promotion.
         const PieceCode queen = board::sideToMove == WHITE ? WHITE_QUEEN : BLACK_QUEEN;
         const bool played =
-            parseUserMove(word, typed) == MoveTextKind::PLAYABLE &&
+            (legalCastlingOfLetters(word, typed) || parseUserMove(word, typed) == MoveTextKind::PLAYABLE) &&
             (playIfLegal(walk, typed.fromRow, typed.fromCol, typed.toRow, typed.toCol, typed.promotion) ||
              (length == 4 && playIfLegal(walk, typed.fromRow, typed.fromCol, typed.toRow, typed.toCol, queen)));
         if (!played) {
@@ -182,12 +182,18 @@ void checkPrintedMoves(const char* moves, char separator) {
 }
 #endif
 
+// Console and xboard lines write each move's squares without a promotion letter (castling
+// as the notation in force writes it); moveFormat places the text between its separators.
 void appendLine(char* text, int& used, const search::LineReport& line, const char* moveFormat) {
     Move moves[MAX_PLY];
     const int length = wholeLine(line, moves);
     for (int ply = 0; ply < length; ++ply) {
-        const Move& move = moves[ply];
-        append(text, used, moveFormat, 'a' + move.fromCol, move.fromRow + 1, 'a' + move.toCol, move.toRow + 1);
+        char reply[REPLY_BUFFER_SIZE];
+        moveReplyText(moves[ply], reply);
+        // The reply is the squares and the promotion letter, or O-O / O-O-O, padded with spaces.
+        if (!writtenInLetters(moves[ply])) reply[4] = '\0';
+        for (int end = REPLY_TEXT_LENGTH - 1; end >= 0 && reply[end] == ' '; --end) reply[end] = '\0';
+        append(text, used, moveFormat, reply);
     }
 }
 
@@ -197,11 +203,9 @@ void appendUciLine(char* text, int& used, const search::LineReport& line) {
     // No bare "pv": a line with no move (no legal move at all) leaves the word out.
     if (length > 0) append(text, used, " pv");
     for (int ply = 0; ply < length; ++ply) {
-        char reply[REPLY_BUFFER_SIZE];
-        moveReplyText(moves[ply], reply);
-        // The reply's fifth character is the promotion letter or a space.
-        reply[moves[ply].promotion == EMPTY ? 4 : 5] = '\0';
-        append(text, used, " %s", reply);
+        char move[REPLY_BUFFER_SIZE];
+        coordinateText(moves[ply], move);
+        append(text, used, " %s", move);
     }
 }
 
@@ -246,13 +250,13 @@ void printLine(const search::LineReport& line) {
                 : 0;
         append(text, used, "%d %d %lld %lld", line.depth, xboardScore(line), centiseconds, nodes);
         lineStart = used;
-        appendLine(text, used, line, " %c%d%c%d");
+        appendLine(text, used, line, " %s");
     } else {
         append(text, used, "Depth:%d Nodes:%lld Value:%+5.2f ", line.depth, nodes,
                static_cast<double>(static_cast<float>(line.score) / CENTIPAWNS_PER_PAWN));
         lineStart = used;
         separator = '-';
-        appendLine(text, used, line, "%c%d%c%d-");
+        appendLine(text, used, line, "%s-");
     }
 #ifdef MORVELLINE_CHECKS
     checkPrintedMoves(lineStart < used ? text + lineStart : text + used, separator);
@@ -262,8 +266,7 @@ void printLine(const search::LineReport& line) {
 
 void printRootMove(const Move& move, int number) {
     char reply[REPLY_BUFFER_SIZE];
-    moveReplyText(move, reply);
-    reply[move.promotion == EMPTY ? 4 : 5] = '\0';
+    coordinateText(move, reply);
     char text[THINKING_TEXT_SIZE];
     std::snprintf(text, sizeof text, "info currmove %s currmovenumber %d", reply, number);
     printUciLine(text);

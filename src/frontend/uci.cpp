@@ -102,6 +102,7 @@ void handshake() {
     info("option name MultiPV type spin default 1 min 1 max %d", search::MAX_MULTI_PV);
     printUciLine("option name OwnBook type check default true");
     printUciLine("option name Ponder type check default false");
+    printUciLine("option name UCI_Chess960 type check default false");
     printUciLine("option name UCI_LimitStrength type check default false");
     info("option name UCI_Elo type spin default %d min %d max %d", DEFAULT_UCI_ELO, search::STRENGTH_MIN_ELO,
          search::STRENGTH_MAX_ELO);
@@ -195,7 +196,7 @@ bool legalMoveOf(const char* text, Move& move) {
     if (!onBoard(fromRow, fromCol) || !onBoard(toRow, toCol)) return false;
     const PieceCode promotion = length == 5 ? promotionCode(text[4]) : EMPTY;
     if (length == 5 && promotion == EMPTY) return false;
-    return search::findLegalMove(fromRow, fromCol, toRow, toCol, promotion, move);
+    return legalMoveOfSquares(fromRow, fromCol, toRow, toCol, promotion, move);
 }
 
 // Plays one move of the list if it is legal; the list stops at the first that is not.
@@ -262,10 +263,10 @@ void position(const Words& words, bool cut) {
         return;
     }
     positionKnown = true;
-    // The book follows a game from the start position only.
+    // The book follows a standard game from the start position only.
     book::clearGameText();
     book::loadBook();
-    book::bookActive = ownBook && startpos;
+    book::bookActive = ownBook && startpos && !chess960Notation;
     while (index < words.count && !is(words.word[index], "moves")) ++index;
     replayMoves(words, index + 1);
 }
@@ -359,10 +360,6 @@ int budgetFor(const GoRequest& request) {
     return INFINITE_BUDGET_MS;
 }
 
-void uciMoveText(const Move& move, char* text) {
-    moveReplyText(move, text);
-    text[move.promotion == EMPTY ? 4 : 5] = '\0';
-}
 
 // The searched line's second move, when it is legal after the first: the reply to ponder on.
 // An iteration cut short sets the root's length to 0 before a root move is done and leaves
@@ -386,11 +383,11 @@ void printBestMove(const Move* move, bool searched) {
         return;
     }
     char text[REPLY_BUFFER_SIZE];
-    uciMoveText(*move, text);
+    coordinateText(*move, text);
     Move reply{};
     if (ponderOption && searched && expectedReply(*move, reply)) {
         char replyText[REPLY_BUFFER_SIZE];
-        uciMoveText(reply, replyText);
+        coordinateText(reply, replyText);
         info("bestmove %s ponder %s", text, replyText);
     } else {
         info("bestmove %s", text);
@@ -418,7 +415,7 @@ void reportBookMove(const Move& move) {
 
 void printRootLeaves(const Move& move, std::int64_t leaves, void*) {
     char text[REPLY_BUFFER_SIZE];
-    uciMoveText(move, text);
+    coordinateText(move, text);
     printPerftMoveLeaves(text, leaves);
 }
 
@@ -598,6 +595,9 @@ void setOption(const Words& words) {
         if (readCheck("UCI_LimitStrength", value, limitStrength)) applyStrength();
     } else if (sameName(name, "UCI_Elo")) {
         if (readSpin("UCI_Elo", value, search::STRENGTH_MIN_ELO, search::STRENGTH_MAX_ELO, uciElo)) applyStrength();
+    } else if (sameName(name, "UCI_Chess960")) {
+        // A Chess960 game never plays from the book, which holds standard openings.
+        if (readCheck("UCI_Chess960", value, chess960Notation) && chess960Notation) book::bookActive = false;
     } else if (sameName(name, "OwnBook")) {
         if (readCheck("OwnBook", value, ownBook) && !ownBook) book::bookActive = false;
     } else {
@@ -638,6 +638,8 @@ bool handleUciLine(char* line) {
 
 void uciDriver() {
     uciMode = true;
+    // UCI_Chess960 starts false, whatever game the console had.
+    chess960Notation = false;
     installUciReports();
     setProtocolOutput(true);
     search::inputInterrupts = uciInterrupts;

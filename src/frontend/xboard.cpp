@@ -295,7 +295,8 @@ void setBoard(const Words& words, const char* line) {
 // "usermove MOVE": the interface sent a move, so whatever fails is an illegal move to it.
 void playInterfaceMove(const char* move, const char* line) {
     Move parsed{};
-    if (move == nullptr || parseUserMove(move, parsed) == MoveTextKind::NOT_A_MOVE) {
+    if (move == nullptr ||
+        (!legalCastlingOfLetters(move, parsed) && parseUserMove(move, parsed) == MoveTextKind::NOT_A_MOVE)) {
         printIllegalMove(move == nullptr ? line : move);
         return;
     }
@@ -364,8 +365,12 @@ void giveHint() {
     if (!search::findLegalMove(hint.fromRow, hint.fromCol, hint.toRow, hint.toCol, hint.promotion, move)) return;
     char text[REPLY_BUFFER_SIZE];
     moveReplyText(move, text);
-    // The reply text's fifth character is the promotion letter or a space.
-    text[move.promotion == EMPTY ? 4 : 5] = '\0';
+    // The reply text's fifth character is the promotion letter or a space; castling in
+    // letters keeps them all but the spaces after.
+    if (writtenInLetters(move))
+        *std::strchr(text, ' ') = '\0';
+    else
+        text[move.promotion == EMPTY ? 4 : 5] = '\0';
     printHint(text);
 }
 
@@ -488,6 +493,19 @@ bool handleSecondVersionLine(const Words& words, const char* line) {
     return true;
 }
 
+// "variant fischerandom" until the next "new": castling in Chess960's rules (the position
+// comes with "setboard") and in letters, O-O and O-O-O; never from the book.
+void setVariant(const char* name, const char* line) {
+    if (name != nullptr && is(name, "normal")) {
+        chess960Notation = false;
+    } else if (name != nullptr && is(name, "fischerandom")) {
+        chess960Notation = true;
+        book::bookActive = false;
+    } else {
+        printError("unsupported variant", name != nullptr ? name : line);
+    }
+}
+
 bool isIgnored(const char* command) {
     static constexpr const char* IGNORED[] = {"random", "post", "nopost", "hard",   "easy", "otim",
                                               "computer", "?",  "result", "draw",   "hint", "bk",
@@ -539,6 +557,7 @@ bool handleProtocolLine(char* line) {
         engineThinks();
     } else if (std::strcmp(command, "new") == 0) {
         newGame();
+        chess960Notation = false;
         enginePlays = true;
         engineSide = BLACK;
         maxDepth = DEFAULT_MAX_DEPTH;
@@ -564,6 +583,8 @@ bool handleProtocolLine(char* line) {
         setStrengthCommand(argument, original);
     } else if (std::strcmp(command, "cores") == 0) {
         setThreadsCommand(command, argument, original);
+    } else if (std::strcmp(command, "variant") == 0) {
+        setVariant(argument, original);
     } else if (std::strcmp(command, "edit") == 0) {
         startEditing(blackSetup);
     } else if (std::strcmp(command, "undo") == 0) {

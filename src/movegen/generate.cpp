@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "board/castling.h"
 #include "board/position.h"
 #include "movegen/movelist.h"
 
@@ -201,9 +202,43 @@ void knightMoves(int row, int col) {
     }
 }
 
+// Chess960 castling: king to the g- or c-file, its rook to the f- or d-file, every square either
+// crosses or reaches empty but for the two of them. Attacks are left to the legality test.
+template <bool White>
+void castlingByRookMoves(int row, int col) {
+    using S = Side<White>;
+    const int word = S::castlingWord();
+    const int back = S::BACK_ROW;
+    if (row != back || !board::kingsAreUnique) return;
+    const Color color = White ? WHITE : BLACK;
+    for (int side = 0; side < board::CASTLING_SIDES; ++side) {
+        if ((word & board::CASTLING_RIGHT_BITS[side]) == 0) continue;
+        const int rookCol = board::castlingRookCol[color][side];
+        if (Board[back][rookCol] != S::ROOK) continue;
+        const int kingTo = board::CASTLED_KING_COLS[side];
+        const int rookTo = board::CASTLED_ROOK_COLS[side];
+        int low = col < rookCol ? col : rookCol;
+        int high = col < rookCol ? rookCol : col;
+        low = low < kingTo ? low : kingTo;
+        low = low < rookTo ? low : rookTo;
+        high = high > kingTo ? high : kingTo;
+        high = high > rookTo ? high : rookTo;
+        bool clear = true;
+        for (int passed = low; passed <= high && clear; ++passed)
+            clear = passed == col || passed == rookCol || Board[back][passed] == EMPTY;
+        if (!clear) continue;
+        addMove(S::KING, row, col, row, rookCol);
+        markCastlingByRook();
+    }
+}
+
 template <bool White>
 void castlingMoves(int row, int col) {
     using S = Side<White>;
+    if (board::chess960Castling) {
+        castlingByRookMoves<White>(row, col);
+        return;
+    }
     const int word = S::castlingWord();
     const int back = S::BACK_ROW;
     // A second king (possible only in a loaded position) never castles.
@@ -333,18 +368,33 @@ void generate() {
 
 }  // namespace
 
+namespace {
+// Under Chess960 castling the generators' castling losses (the design's rule: any rook leaving
+// the corner's column) are replaced by the exact ones, for the moves this call added.
+void keepRightsExactly(int firstAdded) {
+    Move* moves = MoveList[searchPly];
+    const int count = moveCount[searchPly];
+    for (int index = firstAdded; index < count && index < MAX_MOVES; ++index)
+        moves[index].castlingLoss = static_cast<std::int16_t>(chess960CastlingLoss(moves[index]));
+}
+}  // namespace
+
 void generateMoves() {
+    const int firstAdded = moveCount[searchPly];
     if (board::sideToMove == WHITE)
         generate<true, false>();
     else
         generate<false, false>();
+    if (board::chess960Castling) [[unlikely]] keepRightsExactly(firstAdded);
 }
 
 void generateCaptures() {
+    const int firstAdded = moveCount[searchPly];
     if (board::sideToMove == WHITE)
         generate<true, true>();
     else
         generate<false, true>();
+    if (board::chess960Castling) [[unlikely]] keepRightsExactly(firstAdded);
 }
 
 }  // namespace movegen

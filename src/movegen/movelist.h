@@ -18,8 +18,14 @@ void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol);
 void setPromotion(PieceCode promotion);
 void markEnPassant();
 void markCastling();
+// Chess960 castling, added as the king taking its own rook: marked castling, and no capture.
+void markCastlingByRook();
 void recordCastlingLoss(PieceCode piece, int fromCol, const int& castlingWord);
 // What a king or rook move from this column takes from the castling word.
 int castlingLossFor(PieceCode piece, int fromCol, int castlingWord);
+// The same under Chess960 castling, where the rules are kept exactly: the mover's whole word for
+// a king move, the right of a rook that leaves its square, and (shifted up, for the opponent's
+// word) the right of an opponent's castling rook captured on its square.
+int chess960CastlingLoss(const Move& move);
 
 }  // namespace movegen
