@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <random>
 #include <sstream>
@@ -14,6 +15,9 @@
 #include "board/position.h"
 #include "board/random.h"
 #include "board/repetition.h"
+#include "frontend/fen.h"
+#include "frontend/movetext.h"
+#include "frontend/words.h"
 #include "movegen/generate.h"
 #include "movegen/movelist.h"
 #include "search/pv.h"
@@ -129,6 +133,12 @@ TEST(MakeMove, RestoresEverythingOnRandomGames) {
     std::mt19937 generator(2026);
     for (int game = 0; game < 40; ++game) {
         freshEngine();
+        // Every other game from a Chess960 start, its castling written as the king taking its rook.
+        if (game % 2 == 1) {
+            board::setupChess960Position(static_cast<int>(generator() % board::CHESS960_POSITIONS));
+            board::startGameRecord(0, 1);
+            frontend::chess960Notation = true;
+        }
         for (int ply = 0; ply < 120; ++ply) {
             // Every pseudo-legal move made and taken back must leave no trace.
             movegen::moveCount[0] = 0;
@@ -301,6 +311,138 @@ TEST(Attacks, KingsPawnsSlidersKnightsAndCastling) {
     EXPECT_TRUE(castles("4k3/8/8/8/8/8/b7/R3K3 w Q -", "e1c1")) << "only b1 attacked";
     EXPECT_FALSE(castles("4k3/4r3/8/8/8/8/8/4K2R w K -", "e1g1")) << "in check";
     EXPECT_FALSE(castles("4k3/8/8/8/8/8/7R/4K3 w K -", "e1g1")) << "no rook on h1";
+}
+
+// Chess960 castling, written as the king taking its rook: every square the king or rook crosses
+// or reaches empty but for the two; the king's square, those it crosses and its destination
+// unattacked before the move, also where the king stays put; the king on the rook's square and
+// the rook on the king's; each side by its own files. A legal castling taken back leaves no trace.
+TEST(Chess960, CastlingRulesFromAnyStart) {
+    struct Case {
+        const char* fen;
+        const char* move;
+        bool legal;
+        const char* afterRank;  // the castler's rank after the move, when legal
+    };
+    const Case cases[] = {
+        {"4k3/8/8/8/8/8/4r3/6KR w H -", "g1h1", true, "5RK1"},     // the king stays, the rook comes round
+        {"4k3/8/8/8/8/8/8/4r1KR w H -", "g1h1", false, nullptr},   // in check: the castled rook would shield
+        {"4k3/8/8/8/8/8/8/1K4R1 w G -", "b1g1", true, "5RK1"},     // the king lands on the rook's square
+        {"4k3/8/8/8/b7/8/8/1K4R1 w G -", "b1g1", false, nullptr},  // d1, which the king crosses, attacked
+        {"4k3/8/8/8/8/8/8/R2K4 w A -", "d1a1", true, "2KR4"},      // the rook lands on the king's square
+        {"4k3/8/8/8/8/8/8/RN1K4 w A -", "d1a1", false, nullptr},   // a knight where the rook passes
+        {"4k3/8/8/8/8/8/8/4K1Rr w G -", "e1g1", false, nullptr},   // g1 attacked behind the castling rook
+        {"1kr5/8/8/8/8/8/8/4K3 b c -", "b8c8", true, "5rk1"},      // Black, its own files
+        {"rk6/8/8/8/8/8/8/2KR4 b a -", "b8a8", true, "2kr4"},      // queen-side, king b8 to c8, rook a8 to d8
+    };
+    for (const Case& example : cases) {
+        freshEngine();
+        setPosition(example.fen);
+        frontend::chess960Notation = true;
+        const std::vector<std::string> legal = legalMoveTexts();
+        const bool found = std::find(legal.begin(), legal.end(), example.move) != legal.end();
+        ASSERT_EQ(found, example.legal) << example.fen;
+        if (!found) continue;
+        const HashKey key = board::currentKey;
+        PieceCode before[BOARD_SIZE][BOARD_SIZE];
+        std::memcpy(before, board::Board, sizeof before);
+        Move move{};
+        ASSERT_TRUE(frontend::legalMoveOfSquares(example.move[1] - '1', example.move[0] - 'a', example.move[3] - '1',
+                                                 example.move[2] - 'a', EMPTY, move));
+        board::makeMove(move);
+        EXPECT_TRUE(board::positionIsConsistent()) << example.fen;
+        const int row = move.fromRow;
+        std::string rank;
+        for (int col = 0; col < BOARD_SIZE; ++col) rank += "pkqbnr.RNBQKP"[board::Board[row][col]];
+        std::string expectedRank;
+        for (const char* letter = example.afterRank; *letter != '\0'; ++letter)
+            expectedRank += *letter >= '1' && *letter <= '8' ? std::string(*letter - '0', '.') : std::string(1, *letter);
+        EXPECT_EQ(rank, expectedRank) << example.fen;
+        EXPECT_EQ(board::castlingKeyIndex(row == FIRST_ROW ? board::whiteCastling : board::blackCastling), 0);
+        board::unmakeMove(move);
+        board::currentKey = key;
+        EXPECT_EQ(std::memcmp(before, board::Board, sizeof before), 0) << example.fen;
+        EXPECT_TRUE(board::positionIsConsistent()) << example.fen;
+    }
+}
+
+// The Chess960 corpus (tests/data/perft960.epd, counts made by Stockfish with
+// tools/perft960-reference.py): every start at depth 3, set up from its number and from its
+// Shredder-FEN alike, and positions of random play from Chess960 and Double Fischer Random starts,
+// read in X-FEN or Shredder-FEN, at every depth given (checking builds stop at 4, which is slow
+// enough there). Leaf counts, as perftLeaves gives them; the console's cumulative perft shares
+// every level with it.
+TEST(Chess960, CountsMatchTheReferenceCorpus) {
+#ifdef MORVELLINE_CHECKS
+    constexpr int DEEPEST = 4;
+#else
+    constexpr int DEEPEST = 5;
+#endif
+    std::ifstream corpus(std::string(MORVELLINE_SOURCE_DIR) + "/tests/data/perft960.epd");
+    ASSERT_TRUE(corpus.is_open());
+    int starts = 0;
+    int played = 0;
+    for (std::string line; std::getline(corpus, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        freshEngine();
+        std::string fen = line.substr(0, line.find(';'));
+        const frontend::Words words = frontend::splitWords(fen.data());
+        frontend::LoadedPosition position{};
+        ASSERT_EQ(frontend::readFen(words, 0, words.count, frontend::FenFields::ALL_SIX, position), nullptr) << line;
+        frontend::installPosition(position);
+        std::istringstream fields(line.substr(line.find(';')));
+        std::string label;
+        std::int64_t value = 0;
+        for (int depth = 1; std::getline(fields, label, ';');) {
+            std::istringstream field(label);
+            if (!(field >> label >> value)) continue;
+            if (label == "id") {
+                const HashKey fromFen = board::currentKey;
+                board::setupChess960Position(static_cast<int>(value));
+                ASSERT_EQ(board::currentKey, fromFen) << "start " << value << ": " << line;
+                ++starts;
+            } else if (depth <= DEEPEST) {
+                ASSERT_EQ(label, "D" + std::to_string(depth)) << line;
+                EXPECT_EQ(board::perftLeaves(depth), value) << line << " depth " << depth;
+                ++depth;
+            }
+        }
+        played += line.find(";id") == std::string::npos;
+        EXPECT_TRUE(board::positionIsConsistent()) << line;
+    }
+    EXPECT_EQ(starts, board::CHESS960_POSITIONS);
+    EXPECT_GE(played, 100);
+}
+
+// Rights follow the rules exactly under Chess960 castling, and the key tells rook files apart.
+TEST(Chess960, RightsAndKeysFollowTheCastlingRooks) {
+    // Rooks b1 (castling) and b4 share a file: only the castling rook's move costs the right,
+    // and a capture of Black's castling rook on its square costs Black that right.
+    const auto rightsAfter = [](const char* fen, const std::string& move) {
+        freshEngine();
+        setPosition(fen);
+        frontend::chess960Notation = true;
+        playMove(move);
+        EXPECT_TRUE(board::positionIsConsistent()) << fen << " " << move;
+        return std::make_pair(board::whiteCastling, board::blackCastling);
+    };
+    const char* position = "1r2k1r1/8/8/8/1R6/8/8/1R2K1R1 w BGbg -";
+    EXPECT_EQ(rightsAfter(position, "b4c4"), std::make_pair(CASTLE_BOTH, CASTLE_BOTH));
+    EXPECT_EQ(rightsAfter(position, "b1c1"), std::make_pair(CASTLE_KINGSIDE, CASTLE_BOTH));
+    EXPECT_EQ(rightsAfter(position, "b4b8"), std::make_pair(CASTLE_BOTH, CASTLE_KINGSIDE));
+    EXPECT_EQ(rightsAfter(position, "e1f1"), std::make_pair(0, CASTLE_BOTH));
+    // The same placement and rights bits with another castling rook is another position.
+    freshEngine();
+    setPosition("4k3/8/8/8/8/8/8/4K1RR w G -");
+    const HashKey innerRook = board::currentKey;
+    setPosition("4k3/8/8/8/8/8/8/4K1RR w H -");
+    EXPECT_NE(board::currentKey, innerRook);
+    EXPECT_EQ(board::currentKey, board::computeKey());
+    // A start's set-up and its FEN give the same position and key (start 0 is BBQNNRKR).
+    setPosition("bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR w HFhf -");
+    const HashKey fromFen = board::currentKey;
+    board::setupChess960Position(0);
+    EXPECT_EQ(board::currentKey, fromFen);
 }
 
 // The quick legality test (mover not in check, only lines through the from-square)

@@ -768,6 +768,61 @@ TEST(ConsoleTranscript, SanMovesAndPgn) {
     expectTranscript(output, expected);
 }
 
+// Chess960 at the console: new960 and its refusals, castling fields in all three forms read and
+// written back as X-FEN, castling typed as O-O or as the king taking its rook (the two-square
+// form refused in a Chess960 game), a mate by castling answered, and the PGN's variant tags.
+TEST(ConsoleTranscript, Chess960GamesFenCastlingAndPgn) {
+    TemporaryDirectory directory;
+    struct FenCase {
+        const char* given;
+        const char* written;
+    };
+    const FenCase fens[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w HAha", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"},
+        {"bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR b HFhf", "bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR b KQkq - 0 1"},
+        // Double Fischer Random: each side its own files.
+        {"rkr5/8/8/8/8/8/8/5RKR w FHac", "rkr5/8/8/8/8/8/8/5RKR w KQkq - 0 1"},
+        // X-FEN: the inner of two rooks by its file, the outer by K or Q.
+        {"4k3/8/8/8/8/8/8/R1R1K2R w KC", "4k3/8/8/8/8/8/8/R1R1K2R w KC - 0 1"},
+        // A file letter naming no rook beside the king, or a king off its rank: no right.
+        {"4k3/8/8/8/8/8/8/R3K2R w EBZ", "4k3/8/8/8/8/8/8/R3K2R w - - 0 1"},
+        {"4k3/8/8/8/8/8/4K3/R6R w A", "4k3/8/8/8/8/8/4K3/R6R w - - 0 1"},
+        // Standard letters without their rook mean what they always meant.
+        {"4k3/8/8/8/8/8/8/4K3 w KQkq", "4k3/8/8/8/8/8/8/4K3 w KQkq - 0 1"},
+    };
+    std::vector<std::string> input = {"new960 960", "new960 x", "new960 -1", "fen", "new960 959", "fen", "new960 518", "fen"};
+    std::vector<std::string> expected = {
+        "Error (new960 needs a start number from 0 to 959): new960 960",
+        "Error (new960 needs a start number from 0 to 959): new960 x",
+        "Error (new960 needs a start number from 0 to 959): new960 -1",
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+        "rkrnnqbb/pppppppp/8/8/8/8/PPPPPPPP/RKRNNQBB w KQkq - 0 1",
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"};
+    for (std::size_t index = 0; index < std::size(fens); ++index) {
+        const std::string name = "case" + std::to_string(index) + ".fen";
+        writeFile(directory, name, std::string(fens[index].given) + "\n");
+        input.insert(input.end(), {"load " + name, "fen"});
+        expected.push_back(fens[index].written);
+    }
+    // King b1 and rook h1 castle to g1 and f1; the mate is the king on f1 and its rook on g1
+    // changing places, which no other move can do.
+    writeFile(directory, "far.fen", "4k3/pppppppp/8/8/8/8/8/1K5R w K\n");
+    writeFile(directory, "swap.fen", "4rkr1/4p1p1/8/8/8/8/8/5KR1 w K\n");
+    input.insert(input.end(), {"sd 1", "load far.fen", "b1g1", "b1h1", "fen", "remove", "O-O", "fen", "hash",
+                               "load swap.fen", "move", "pgn"});
+    expected.insert(expected.end(),
+                    {"Illegal move: b1g1", "~Depth:1 .*", "~move [a-h][1-8][a-h][1-8]  ",
+                     "~4k3/[pa-h1-8/]+/5RK1 w - - 0 2", "~Depth:1 .*", "~move [a-h][1-8][a-h][1-8]  ",
+                     "~4k3/[pa-h1-8/]+/5RK1 w - - 0 2", "~Hashvalue: (-?\\d+) \\(CurrentHash:\\1\\)",
+                     "~Depth:1 Nodes:\\d+ Value:\\+10000\\.00 f1g1-", "Mate in 1", "move f1g1  ", "Checkmate: White wins",
+                     "[Event \"Console game\"]", "[Site \"?\"]", "~\\[Date .*", "[Round \"-\"]",
+                     "[White \"Morvelline\"]", "[Black \"?\"]", "[Result \"1-0\"]", "[Variant \"Chess960\"]",
+                     "[SetUp \"1\"]", "[FEN \"4rkr1/4p1p1/8/8/8/8/8/5KR1 w K - 0 1\"]", "", "1. O-O# 1-0"});
+    const std::vector<std::string> output = session(directory.path(), input);
+    ASSERT_EQ(output.size(), expected.size()) << ::testing::PrintToString(output);
+    expectTranscript(output, expected);
+}
+
 // "pgn" leaves the game exactly as it was (it replays the game to write it), and the engine's
 // own moves carry its name: a game the engine played against itself from a loaded position.
 TEST(Pgn, LeavesTheGameAsItWasAndNamesTheEngine) {

@@ -19,6 +19,7 @@ namespace testing_support {
 void freshEngine() {
     book::setBookPath("/nonexistent/book.obk");
     frontend::startUp(12345);
+    frontend::chess960Notation = false;
 }
 
 void setPosition(const std::string& fen) {
@@ -75,7 +76,7 @@ void playMove(const std::string& text) {
         }
     }
     Move move{};
-    ASSERT_TRUE(search::findLegalMove(fromRow, fromCol, toRow, toCol, promotion, move)) << text;
+    ASSERT_TRUE(frontend::legalMoveOfSquares(fromRow, fromCol, toRow, toCol, promotion, move)) << text;
     search::playGameMove(move);
 }
 

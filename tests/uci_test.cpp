@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "engine_process.h"
+#include "frontend/movetext.h"
 
 using namespace testing_support;
 using namespace std::chrono_literals;
@@ -612,6 +613,63 @@ TEST(Uci, TwoThreadsAnswerAsOne) {
     ASSERT_TRUE(uci.process().readUntil([](const std::string& line) { return line == "readyok"; }));
     uci.send("stop");
     expectLegalBest(uci.answer(game), game, "stopped");
+}
+
+// UCI_Chess960: castling read and written as the king taking its rook (refused in the two-square
+// form), in go perft's list, position's moves, searchmoves and every line; off, the two-square
+// form as always. Search, MultiPV, threads and a level in a Double-960 position.
+TEST(Uci, Chess960CastlingTextPerftAndSearch) {
+    Uci uci;
+    const char* const offered = "option name UCI_Chess960 type check default false";
+    EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), offered), uci.handshake.end());
+    uci.send("setoption name OwnBook value false");
+    const std::string standard = "position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1 moves ";
+    const auto refusal = [&](const std::string& line) {
+        uci.send(line);
+        uci.send("isready");
+        const std::optional<std::string> reply = uci.process().readLine();
+        if (reply && *reply != "readyok") EXPECT_EQ(uci.process().readLine(), "readyok");
+        return reply && *reply != "readyok" ? *reply : std::string();
+    };
+    EXPECT_EQ(refusal(standard + "e1h1"), "info string illegal move e1h1: the moves stop before it");
+    EXPECT_EQ(refusal(standard + "e1g1 e8c8"), "");
+    EXPECT_EQ(refusal("setoption name UCI_Chess960 value yes"), "info string UCI_Chess960 needs true or false, not \"yes\": unchanged");
+    EXPECT_EQ(refusal("setoption name UCI_Chess960 value true"), "");
+    EXPECT_EQ(refusal(standard + "e1g1"), "info string illegal move e1g1: the moves stop before it");
+    EXPECT_EQ(refusal(standard + "e1h1 e8a8"), "");
+
+    // White: king d1, rooks b1 and h1; Black: king e8, rooks a8 and g8.
+    const std::string fen = "r3k1r1/pppppppp/8/8/8/8/PPPPPPPP/1R1K3R w HBga - 0 1";
+    RulesGame game(fen.substr(0, fen.rfind(" 0 1")));
+    frontend::chess960Notation = true;
+    uci.send("position fen " + fen);
+    uci.send("go perft 1");
+    std::vector<std::string> listed;
+    for (std::optional<std::string> line; (line = uci.process().readLine()) && !line->empty();)
+        listed.push_back(line->substr(0, line->find(':')));
+    EXPECT_EQ(uci.process().readLine(), "Nodes searched: " + std::to_string(game.legalMoves().size()));
+    for (const char* castling : {"d1h1", "d1b1"})
+        EXPECT_NE(std::find(listed.begin(), listed.end(), castling), listed.end()) << castling;
+    std::vector<std::string> legal = game.legalMoves();
+    std::sort(listed.begin(), listed.end());
+    std::sort(legal.begin(), legal.end());
+    EXPECT_EQ(listed, legal);
+
+    game.play("d1h1");
+    game.play("e8g8");
+    frontend::chess960Notation = true;
+    uci.send("position fen " + fen + " moves d1h1 e8g8");
+    for (const char* option : {"Threads value 2", "MultiPV value 2"}) uci.send(std::string("setoption name ") + option);
+    const Answer searched = uci.go("go depth 5 searchmoves f1f7 f1f8 c2c4", game);
+    EXPECT_TRUE(searched.bestmove == "f1f7" || searched.bestmove == "c2c4") << searched.bestmove;
+    ASSERT_FALSE(searched.infos.empty());
+    for (const Info& info : searched.infos) EXPECT_TRUE(info.pv.at(0) == "f1f7" || info.pv.at(0) == "c2c4");
+    for (const char* option : {"Threads value 1", "MultiPV value 1", "UCI_LimitStrength value true", "UCI_Elo value 1000"})
+        uci.send(std::string("setoption name ") + option);
+    uci.send("position fen " + fen);
+    RulesGame start(fen.substr(0, fen.rfind(" 0 1")));
+    frontend::chess960Notation = true;
+    expectLegalBest(uci.go("go depth 3", start), start, "a level in Chess960");
 }
 
 // A machine that cannot start every thread asked for: the search goes on with those it has and

@@ -753,6 +753,48 @@ bool engineMoves(Session& session, RulesGame& game, Thoughts* seen = nullptr) {
     return true;
 }
 
+// Fischer Random until "new": the engine castles in letters, and takes castling from the interface
+// in letters or as the king taking its rook, never in the two-square form; other variants are refused.
+TEST(XboardSecondVersion, FischerRandomCastlingInLetters) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    openSecondVersion(session);
+    // The only mate: the king on f1 and its rook on g1 change places.
+    for (const char* line : {"new", "variant fischerandom", "force", "setboard 4rkr1/4p1p1/8/8/8/8/8/5KR1 w K - 0 1",
+                             "sd 2", "go"})
+        session.send(line);
+    ASSERT_TRUE(session.engine.readUntil([](const std::string& line) { return line.rfind("move ", 0) == 0; }) ==
+                "move O-O   ");
+    const struct {
+        const char* castling;
+        const char* reply;
+    } FROM_INTERFACE[] = {{"usermove b1g1", "Illegal move: b1g1"}, {"usermove O-O", nullptr}, {"usermove b1h1", nullptr}};
+    for (const auto& sent : FROM_INTERFACE) {
+        SCOPED_TRACE(sent.castling);
+        for (const char* line : {"new", "variant fischerandom", "force", "setboard 4k3/pppppppp/8/8/8/8/8/1K5R w K - 0 1"})
+            session.send(line);
+        session.send(sent.castling);
+        if (sent.reply != nullptr) {
+            session.expectLine(sent.reply);
+            continue;
+        }
+        // Only a castled rook stands on f1.
+        session.send("usermove a7a6");
+        session.send("usermove f1f7");
+        session.expectNothingYet();
+    }
+    session.send("new");
+    session.send("variant atomic");
+    session.expectLine("Error (unsupported variant): atomic");
+    // Standard chess again: the two-square form, not the king taking its rook.
+    for (const char* line : {"force", "setboard r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "usermove e1h1"}) session.send(line);
+    session.expectLine("Illegal move: e1h1");
+    session.send("usermove e1g1");
+    session.send("usermove e8c8");
+    session.expectNothingYet();
+    session.finish();
+}
+
 TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
     TemporaryDirectory noBook;
     Session session(noBook.path());
