@@ -18,6 +18,7 @@ constexpr const char* STARTS[] = {
     "4k3/2p1p3/8/1P1P4/5p1p/8/4P1P1/4K3",
     "8/8/8/8/8/8/8/8",
     "kK6/8/8/8/8/8/8/6Kk",
+    "1rk3r1/pppppppp/8/8/8/8/PPPPPPPP/1RK3R1",  // Chess960: king on c, rooks on b and g
 };
 constexpr int START_COUNT = sizeof STARTS / sizeof STARTS[0];
 
@@ -52,9 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
     fuzz::forEachLine(data + 1, size - 1, [](char* line) {
         const fuzz::Snapshot before = fuzz::takeSnapshot();
         Move move{};
-        // Only a legal move of the side to move is played; everything else changes nothing.
-        const bool playable = frontend::parseUserMove(line, move) == frontend::MoveTextKind::PLAYABLE &&
-                              frontend::isLegalUserMove(move) && board::gamePly < board::MAX_GAME_PLY;
+        // Only a legal move of the side to move is played, in squares or as O-O / O-O-O;
+        // everything else changes nothing.
+        const bool legal = frontend::legalCastlingOfLetters(line, move) ||
+                           (frontend::parseUserMove(line, move) == frontend::MoveTextKind::PLAYABLE &&
+                            frontend::isLegalUserMove(move));
+        const bool playable = legal && board::gamePly < board::MAX_GAME_PLY;
         // A typed move that is also a generated move must be the generator's record, and so undo exactly.
         Move generated{};
         if (playable && search::findLegalMove(move.fromRow, move.fromCol, move.toRow, move.toCol, move.promotion,

@@ -11,6 +11,8 @@
 namespace {
 
 constexpr std::size_t KEPT_LINE_LENGTH = frontend::POSITION_LINE_SIZE - 1;
+constexpr int COLORS = 2;
+constexpr int NO_COL = -1;
 constexpr const char* OPENING[] = {"e2e4", "c7c5", "g1f3"};
 
 PieceCode pieceFor(char letter) {
@@ -57,6 +59,46 @@ struct Expected {
     int nonPawnPieces = 0;
 };
 
+// The castling field: K and Q the outermost rook of that colour on that side of
+// its king, a file letter that rook's file; a king off the e-file or a rook off
+// the corner makes it Chess960, where a right without its rook is dropped.
+void expectCastling(const std::string& field, Expected& expected) {
+    int given[COLORS] = {0, 0};
+    int withRook[COLORS] = {0, 0};
+    bool chess960 = false;
+    for (char letter : field) {
+        const Color color = letter >= 'A' && letter <= 'Z' ? WHITE : BLACK;
+        const char lower = color == WHITE ? static_cast<char>(letter - 'A' + 'a') : letter;
+        const int row = color == WHITE ? FIRST_ROW : LAST_ROW;
+        const PieceCode rook = color == WHITE ? WHITE_ROOK : BLACK_ROOK;
+        int king = NO_COL;
+        for (int col = BOARD_SIZE - 1; col >= 0; --col)
+            if (expected.board[row][col] == (color == WHITE ? WHITE_KING : BLACK_KING)) king = col;
+        int rookCol = NO_COL;
+        bool kingside = lower == 'k';
+        if (lower == 'k' || lower == 'q') {
+            for (int col = 0; king != NO_COL && col < BOARD_SIZE; ++col) {
+                const int at = kingside ? BOARD_SIZE - 1 - col : col;
+                if (rookCol == NO_COL && (kingside ? at > king : at < king) && expected.board[row][at] == rook) rookCol = at;
+            }
+        } else if (lower >= 'a' && lower <= 'h') {
+            const int file = lower - 'a';
+            if (king == NO_COL || file == king || expected.board[row][file] != rook) continue;
+            kingside = file > king;
+            rookCol = file;
+        } else {
+            continue;
+        }
+        const int bit = kingside ? CASTLE_KINGSIDE : CASTLE_QUEENSIDE;
+        given[color] |= bit;
+        if (rookCol == NO_COL) continue;
+        withRook[color] |= bit;
+        chess960 = chess960 || king != KING_START_COL || rookCol != (kingside ? KINGSIDE_ROOK_COL : QUEENSIDE_ROOK_COL);
+    }
+    expected.whiteCastling = chess960 ? withRook[WHITE] : given[WHITE];
+    expected.blackCastling = chess960 ? withRook[BLACK] : given[BLACK];
+}
+
 Expected expectedLoad(const unsigned char* data, std::size_t size) {
     Expected expected;
     const std::vector<std::string> words = wordsOf(firstLine(data, size));
@@ -88,14 +130,7 @@ Expected expectedLoad(const unsigned char* data, std::size_t size) {
         if (col != BOARD_SIZE) return expected;
     }
     expected.side = words[1][0] == 'w' ? WHITE : BLACK;
-    if (words.size() > 2) {
-        for (char letter : words[2]) {
-            if (letter == 'K') expected.whiteCastling |= CASTLE_KINGSIDE;
-            if (letter == 'Q') expected.whiteCastling |= CASTLE_QUEENSIDE;
-            if (letter == 'k') expected.blackCastling |= CASTLE_KINGSIDE;
-            if (letter == 'q') expected.blackCastling |= CASTLE_QUEENSIDE;
-        }
-    }
+    if (words.size() > 2) expectCastling(words[2], expected);
     expected.loads = true;
     return expected;
 }
