@@ -508,17 +508,52 @@ TEST(Uci, NodeAndMoveLimits) {
     expectLegalBest(uci.go("go movetime 200", game), game, "movetime");
 }
 
+// A clock at its end or past it, no moves to go, an increment beyond the clock: a legal move,
+// never a search that waits for "stop"; and a timed think never spends a clock it does not have.
+TEST(Uci, EveryClockGetsALegalMoveWithinIt) {
+    Uci uci;
+    uci.send("setoption name OwnBook value false");
+    uci.send("position startpos moves e2e4 e7e5");
+    RulesGame game;
+    game.play("e2e4");
+    game.play("e7e5");
+    const struct {
+        const char* go;
+        long long clockMs;  // 0: no time to keep to, only an answer
+    } CLOCKS[] = {
+        {"go wtime -5 btime -5", 0},
+        {"go wtime 0 btime 0", 0},
+        {"go btime 60000 wtime 50", 0},
+        {"go wtime 1000 btime 1000 movestogo 0", 1000},
+        {"go wtime 3000 btime 3000 winc 100000 binc 100000", 3000},
+        {"go wtime 3000 btime 3000 movestogo 1", 3000},
+    };
+    for (const auto& row : CLOCKS) {
+        const auto sent = std::chrono::steady_clock::now();
+        uci.send(row.go);
+        const Answer answer = uci.answer(game, 20s);
+        const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
+        expectLegalBest(answer, game, row.go);
+        if (row.clockMs > 0) {
+            EXPECT_LT(spent.count(), row.clockMs) << row.go;
+        }
+    }
+}
+
 // The table size, line count and root restriction: refused values are said and change
 // nothing; several lines come best first; searchmoves keeps the root to its legal moves.
 TEST(Uci, OptionsLinesAndSearchMoves) {
     Uci uci;
     for (const char* option : {"option name Hash type spin default 32 min 1 max 65536", "option name Clear Hash type button",
-                               "option name MultiPV type spin default 1 min 1 max 256"})
+                               "option name MultiPV type spin default 1 min 1 max 256",
+                               "option name Move Overhead type spin default 30 min 0 max 5000"})
         EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), option), uci.handshake.end()) << option;
     const char* const refused[] = {
         "setoption name Hash value 0",          "setoption name Hash value lots", "setoption name MultiPV value 257",
         "setoption name MultiPV value",         "setoption name OwnBook value maybe", "setoption name Threads value 0",
         "setoption name Threads value 257",     "setoption name Threads value two",
+        "setoption name Move Overhead value 5001", "setoption name Move Overhead value -1",
+        "setoption name Move Overhead value soon",
         "setoption name",                       "setoption value 3",
     };
     for (const char* line : refused) {

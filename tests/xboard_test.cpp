@@ -693,7 +693,8 @@ void openSecondVersion(Session& session) {
                                 "setscore=0", "name=0", "smp=1"})
         EXPECT_NE(std::find(features.begin(), features.end(), feature), features.end()) << feature;
     for (const char* option : {"feature option=\"OwnBook -check 1\"", "feature option=\"Clear Hash -button\"",
-                               "feature option=\"Strength -spin 1800 800 1800\""})
+                               "feature option=\"Strength -spin 1800 800 1800\"",
+                               "feature option=\"Move Overhead -spin 30 0 5000\""})
         EXPECT_NE(std::find(lines.begin(), lines.end(), option), lines.end()) << option;
     // The interface's replies are read silently: the next line is the pong.
     for (const char* reply : {"accepted myname", "accepted ping", "accepted usermove", "rejected nps"})
@@ -770,6 +771,9 @@ TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
         {"option Strength=x", "Error (Strength needs an Elo from 800 to 1800): option Strength=x"},
         {"option Strength=799", "Error (Strength needs an Elo from 800 to 1800): option Strength=799"},
         {"option Strength", "Error (Strength needs an Elo from 800 to 1800): option Strength"},
+        {"option Move Overhead=x", "Error (Move Overhead needs milliseconds from 0 to 5000): option Move Overhead=x"},
+        {"option Move Overhead=5001",
+         "Error (Move Overhead needs milliseconds from 0 to 5000): option Move Overhead=5001"},
         {"usermove", "Illegal move: usermove"},
         {"usermove zz", "Illegal move: zz"},
         {"usermove e2e5", "Illegal move: e2e5"},
@@ -781,7 +785,7 @@ TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
         {"cores x", "Error (cores needs a number from 1 to 256): cores x"},
         {"cores 0", "Error (cores needs a number from 1 to 256): cores 0"},
         // Good settings answer nothing: the next line is the pong. The thinks below run on two threads.
-        {"memory 4\ncores 2\noption Clear Hash\noption OwnBook=1\nping 43", "pong 43"},
+        {"memory 4\ncores 2\noption Clear Hash\noption OwnBook=1\noption Move Overhead=50\nping 43", "pong 43"},
     };
     for (const auto& answer : ANSWERS) {
         session.send(answer.line);
@@ -1091,6 +1095,28 @@ TEST(XboardSecondVersion, AnalysisFollowsThePositionAndNeverMoves) {
 // Games the way xboard drives a second-version engine: no "white"/"black", moves as
 // "usermove", "go" only for the first move as White, "ping" to wait for the engine, and
 // "result" and "force" at the end; the shipped book plays the first moves.
+// The second version plans from the whole clock: one at its end or past it, a level of nothing,
+// an increment beyond the clock still get a legal move (the first version resigns below 5 cs).
+TEST(XboardSecondVersion, EveryClockGetsALegalMove) {
+    TemporaryDirectory noBook;
+    Session session(noBook.path());
+    openSecondVersion(session);
+    const std::vector<std::vector<std::string>> CLOCKS = {
+        {"level 0 0 0", "time 0", "otim 0"},
+        {"level 40 5 0", "time 3", "otim 100"},
+        {"level 40 5 0", "time -5", "otim 100"},
+        {"level 0 0:01 30", "time 100", "otim 100"},
+    };
+    for (const auto& clock : CLOCKS) {
+        RulesGame game;
+        for (const char* line : {"new", "force"}) session.send(line);
+        for (const std::string& line : clock) session.send(line);
+        session.send("go");
+        EXPECT_TRUE(engineMoves(session, game)) << clock[0] << ", " << clock[1];
+    }
+    session.finish();
+}
+
 TEST(XboardSecondVersion, GamesAsXboardDrivesIt) {
     Session session(MORVELLINE_SOURCE_DIR);
     openSecondVersion(session);
