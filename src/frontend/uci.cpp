@@ -372,7 +372,6 @@ search::TimePlan timePlanFor(const GoRequest& request) {
 
 int budgetFor(const GoRequest& request) { return timePlanFor(request).hardMs; }
 
-
 void uciMoveText(const Move& move, char* text) {
     moveReplyText(move, text);
     text[move.promotion == EMPTY ? 4 : 5] = '\0';
