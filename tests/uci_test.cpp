@@ -527,7 +527,9 @@ TEST(Uci, EveryClockGetsALegalMoveWithinIt) {
         const auto sent = std::chrono::steady_clock::now();
         uci.send(go);
         expectLegalBest(uci.answer(game, 20s), game, go);
-        if (clock > 0) EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(clock)) << go;
+        if (clock > 0) {
+            EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(clock)) << go;
+        }
     }
 }
 
