@@ -388,6 +388,24 @@ TEST(Search, NodeCountsPerDepthStayAsCommitted) {
     }
 }
 
+// The soft limit decides only where a think stops: the iterations it lets finish are the fixed
+// search's, node for node, and it ends with the think that set it.
+TEST(TimeControl, SoftLimitStopsBetweenIterationsOnly) {
+    const SearchCase kiwipete = {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", {}, 0, 4};
+    const std::vector<Iteration> fixed = searchIterations(kiwipete);
+    // A millisecond: the iterations after the first few (tens of thousands of nodes) are not begun.
+    search::setSoftLimit(1);
+    const std::vector<Iteration> timed = searchIterations(kiwipete);
+    EXPECT_FALSE(search::softLimit.active);
+    ASSERT_FALSE(timed.empty());
+    ASSERT_LT(timed.size(), fixed.size());
+    for (std::size_t index = 0; index < timed.size(); ++index) {
+        EXPECT_EQ(timed[index].nodes, fixed[index].nodes) << "depth " << index + 1;
+        EXPECT_EQ(timed[index].score, fixed[index].score) << "depth " << index + 1;
+        EXPECT_EQ(timed[index].line, fixed[index].line) << "depth " << index + 1;
+    }
+}
+
 // Two threads search together through the shared table: a legal move, lines that start with it,
 // the helper's nodes counted with the main thread's; back at one thread the search is the
 // design's again, node for node, whatever the table and the helpers left behind.
@@ -551,6 +569,70 @@ TEST(TimeControl, BudgetArithmetic) {
     EXPECT_EQ(search::computeTimeBudget(), search::CONSOLE_TIME_BUDGET_MS);
     const search::ClockReading start = {12, 950}, now = {13, 10};
     EXPECT_EQ(search::elapsedMilliseconds(start, now), 60);
+}
+
+// The whole clock's soft and hard limits, and when a finished iteration ends the think.
+TEST(TimeControl, SoftAndHardLimits) {
+    const struct {
+        search::GameClock clock;
+        int overhead;
+        search::TimePlan plan;
+    } PLANS[] = {
+        {{10000, 100, 0}, 30, {203, 1221}},   // a thirtieth and three quarters of the increment, halved and tripled
+        {{60000, 0, 200}, 0, {600, 3600}},    // moves to go count up to 50
+        {{60000, 0, 0}, 5000, {916, 5499}},   // the overhead is kept back
+        {{20000, 0, 1}, 30, {7988, 15976}},   // the last move of a control: four fifths of the clock at most
+        {{100, 5000, 0}, 30, {27, 56}},       // an increment beyond the clock counts as the clock
+        {{-5, 1000, 0}, 30, {1, 1}},          // nothing left after the overhead: at once
+    };
+    for (const auto& row : PLANS) {
+        const search::TimePlan plan = search::planClock(row.clock, row.overhead);
+        EXPECT_EQ(plan.softMs, row.plan.softMs) << row.clock.timeMs << " " << row.clock.incrementMs;
+        EXPECT_EQ(plan.hardMs, row.plan.hardMs) << row.clock.timeMs << " " << row.clock.incrementMs;
+    }
+
+    // The second xboard version counts the moves to the next control from the game's plies.
+    const int savedPly = board::gamePly;
+    search::protocolClock = search::timeReceived = search::wholeClock = true;
+    search::timeLeft = 2000;
+    search::level = {40, 0, 0};
+    board::gamePly = 0;
+    EXPECT_EQ(search::planThink().softMs, 249);
+    board::gamePly = 79;
+    EXPECT_EQ(search::planThink().hardMs, 15976);
+    search::protocolClock = search::timeReceived = search::wholeClock = false;
+    search::level = {0, 0, 0};
+    board::gamePly = savedPly;
+
+    // Ten seconds into a think with a soft limit of ten: the limit scaled by the trend decides,
+    // then whether the next iteration, grown as the last grew, would pass the hard limit.
+    constexpr int SECOND = 1000;
+    const struct {
+        search::IterationTrend trend;
+        int hardMs;
+        std::int64_t softFromMs;
+        bool stops;
+    } STOPS[] = {
+        {{0, 0, 60, 20}, 100 * SECOND, 0, false},     // the move just changed: 140%
+        {{2, 0, 60, 20}, 100 * SECOND, 0, true},      // 90%
+        {{9, 0, 60, 20}, 100 * SECOND, 0, true},      // long settled: 60%
+        {{2, 100, 60, 20}, 100 * SECOND, 0, false},   // the score fell a pawn: 135%
+        {{2, -300, 60, 20}, 100 * SECOND, 0, true},   // a rising score adds nothing
+        {{2, 0, 60, 20}, 100 * SECOND, 5 * SECOND, false},  // a limit that started at "ponderhit"
+        {{0, 0, 6 * SECOND, 1500}, 30 * SECOND, 0, true},   // four times 6 s would pass 30 s
+        {{0, 0, 6 * SECOND, 10}, 40 * SECOND, 0, true},     // growth counts up to six times
+    };
+    for (const auto& row : STOPS) {
+        const search::ClockReading now = search::readClock();
+        search::thinkStart = {now.seconds - 10, now.milliseconds};
+        search::timeBudget = row.hardMs;
+        search::setSoftLimit(10 * SECOND, row.softFromMs);
+        EXPECT_EQ(search::stopAfterIteration(row.trend), row.stops)
+            << row.trend.settledIterations << " " << row.trend.scoreDrop << " " << row.trend.lastMs;
+    }
+    search::setSoftLimit(0);
+    EXPECT_FALSE(search::stopAfterIteration({9, 0, 0, 0})) << "no soft limit, no stop";
+    search::timeBudget = search::CONSOLE_TIME_BUDGET_MS;
 }
 
 // A game long enough to fill the key history: further moves and thinks are refused

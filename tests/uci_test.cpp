@@ -509,17 +509,45 @@ TEST(Uci, NodeAndMoveLimits) {
     expectLegalBest(uci.go("go movetime 200", game), game, "movetime");
 }
 
+// A clock at its end or past it, no moves to go, an increment beyond the clock: a legal move,
+// never a search that waits for "stop"; and a timed think never spends a clock it does not have.
+TEST(Uci, EveryClockGetsALegalMoveWithinIt) {
+    Uci uci;
+    uci.send("setoption name OwnBook value false");
+    uci.send("position startpos moves e2e4");
+    RulesGame game;
+    game.play("e2e4");
+    const std::pair<const char*, long long> CLOCKS[] = {  // the go, and the clock to keep within (0: none)
+        {"go btime -5 wtime -5", 0},
+        {"go wtime 60000 btime 50", 0},
+        {"go btime 1000 wtime 1000 movestogo 0", 1000},
+        {"go btime 3000 wtime 3000 binc 100000 winc 100000", 3000},
+        {"go btime 3000 wtime 3000 movestogo 1", 3000},
+    };
+    for (const auto& [go, clock] : CLOCKS) {
+        const auto sent = std::chrono::steady_clock::now();
+        uci.send(go);
+        expectLegalBest(uci.answer(game, 20s), game, go);
+        if (clock > 0) {
+            EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::milliseconds(clock)) << go;
+        }
+    }
+}
+
 // The table size, line count and root restriction: refused values are said and change
 // nothing; several lines come best first; searchmoves keeps the root to its legal moves.
 TEST(Uci, OptionsLinesAndSearchMoves) {
     Uci uci;
     for (const char* option : {"option name Hash type spin default 32 min 1 max 65536", "option name Clear Hash type button",
-                               "option name MultiPV type spin default 1 min 1 max 256"})
+                               "option name MultiPV type spin default 1 min 1 max 256",
+                               "option name Move Overhead type spin default 30 min 0 max 5000"})
         EXPECT_NE(std::find(uci.handshake.begin(), uci.handshake.end(), option), uci.handshake.end()) << option;
     const char* const refused[] = {
         "setoption name Hash value 0",          "setoption name Hash value lots", "setoption name MultiPV value 257",
         "setoption name MultiPV value",         "setoption name OwnBook value maybe", "setoption name Threads value 0",
         "setoption name Threads value 257",     "setoption name Threads value two",
+        "setoption name Move Overhead value 5001", "setoption name Move Overhead value -1",
+        "setoption name Move Overhead value soon",
         "setoption name",                       "setoption value 3",
     };
     for (const char* line : refused) {
@@ -628,7 +656,9 @@ TEST(Uci, Chess960CastlingTextPerftAndSearch) {
         uci.send(line);
         uci.send("isready");
         const std::optional<std::string> reply = uci.process().readLine();
-        if (reply && *reply != "readyok") EXPECT_EQ(uci.process().readLine(), "readyok");
+        if (reply && *reply != "readyok") {
+            EXPECT_EQ(uci.process().readLine(), "readyok");
+        }
         return reply && *reply != "readyok" ? *reply : std::string();
     };
     EXPECT_EQ(refusal(standard + "e1h1"), "info string illegal move e1h1: the moves stop before it");

@@ -693,7 +693,8 @@ void openSecondVersion(Session& session) {
                                 "setscore=0", "name=0", "smp=1"})
         EXPECT_NE(std::find(features.begin(), features.end(), feature), features.end()) << feature;
     for (const char* option : {"feature option=\"OwnBook -check 1\"", "feature option=\"Clear Hash -button\"",
-                               "feature option=\"Strength -spin 1800 800 1800\""})
+                               "feature option=\"Strength -spin 1800 800 1800\"",
+                               "feature option=\"Move Overhead -spin 30 0 5000\""})
         EXPECT_NE(std::find(lines.begin(), lines.end(), option), lines.end()) << option;
     // The interface's replies are read silently: the next line is the pong.
     for (const char* reply : {"accepted myname", "accepted ping", "accepted usermove", "rejected nps"})
@@ -812,6 +813,7 @@ TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
         {"option Strength=x", "Error (Strength needs an Elo from 800 to 1800): option Strength=x"},
         {"option Strength=799", "Error (Strength needs an Elo from 800 to 1800): option Strength=799"},
         {"option Strength", "Error (Strength needs an Elo from 800 to 1800): option Strength"},
+        {"option Move Overhead=x", "Error (Move Overhead needs milliseconds from 0 to 5000): option Move Overhead=x"},
         {"usermove", "Illegal move: usermove"},
         {"usermove zz", "Illegal move: zz"},
         {"usermove e2e5", "Illegal move: e2e5"},
@@ -823,11 +825,19 @@ TEST(XboardSecondVersion, FeaturesPingOptionsHintAndPlayother) {
         {"cores x", "Error (cores needs a number from 1 to 256): cores x"},
         {"cores 0", "Error (cores needs a number from 1 to 256): cores 0"},
         // Good settings answer nothing: the next line is the pong. The thinks below run on two threads.
-        {"memory 4\ncores 2\noption Clear Hash\noption OwnBook=1\nping 43", "pong 43"},
+        {"memory 4\ncores 2\noption Clear Hash\noption OwnBook=1\noption Move Overhead=50\nping 43", "pong 43"},
     };
     for (const auto& answer : ANSWERS) {
         session.send(answer.line);
         session.expectLine(answer.reply);
+    }
+
+    // A clock at its end or past it, a level of nothing, an increment beyond the clock: a legal
+    // move, planned from the whole clock (the first version resigns below 5 centiseconds).
+    for (const char* clock : {"level 0 0 0\ntime 0", "level 40 5 0\ntime -5", "level 0 0:01 30\ntime 100"}) {
+        RulesGame game;
+        session.send(std::string("new\nforce\n") + clock + "\notim 100\ngo");
+        EXPECT_TRUE(engineMoves(session, game)) << clock;
     }
 
     // A ping that comes during a think is answered after the move.

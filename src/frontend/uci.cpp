@@ -63,6 +63,7 @@ bool ponderOption = false;
 // is given ponderHitBudget from the moment of "ponderhit".
 bool pondering = false;
 int ponderHitBudget = 0;
+int ponderHitSoftLimit = 0;
 bool quitRequested = false;
 bool stopRequested = false;
 long long nodeLimit = 0;
@@ -100,6 +101,8 @@ void handshake() {
     info("option name Threads type spin default %d min %d max %d", search::MIN_THREADS, search::MIN_THREADS,
          search::MAX_THREADS);
     info("option name MultiPV type spin default 1 min 1 max %d", search::MAX_MULTI_PV);
+    info("option name Move Overhead type spin default %d min %d max %d", search::DEFAULT_MOVE_OVERHEAD_MS,
+         search::MIN_MOVE_OVERHEAD_MS, search::MAX_MOVE_OVERHEAD_MS);
     printUciLine("option name OwnBook type check default true");
     printUciLine("option name Ponder type check default false");
     printUciLine("option name UCI_Chess960 type check default false");
@@ -121,6 +124,11 @@ bool takePendingLine(char* line) {
     pendingFirst = (pendingFirst + 1) % PENDING_LINES;
     --pendingCount;
     return true;
+}
+
+// The soft limit counts from now: the start of a timed search, or "ponderhit" (0: none).
+void startSoftLimit(int lengthMs) {
+    search::setSoftLimit(lengthMs, search::elapsedMilliseconds(search::thinkStart, search::readClock()));
 }
 
 // Lines read while searching: answered at once or kept for afterwards.
@@ -148,6 +156,7 @@ void takeLineDuringSearch() {
             const long long budget =
                 search::elapsedMilliseconds(search::thinkStart, search::readClock()) + ponderHitBudget;
             search::timeBudget = static_cast<int>(budget < INFINITE_BUDGET_MS ? budget : INFINITE_BUDGET_MS);
+            startSoftLimit(ponderHitSoftLimit);
         }
     } else if (is(command, "debug")) {
         // nothing to do
@@ -272,8 +281,8 @@ void position(const Words& words, bool cut) {
 }
 
 struct GoRequest {
-    UciClock white = {-1, 0, 0};
-    UciClock black = {-1, 0, 0};
+    UciClock white = {0, 0, 0};
+    UciClock black = {0, 0, 0};
     long long moveTime = -1;
     long long depth = 0;
     long long nodes = 0;
@@ -334,8 +343,8 @@ GoRequest parseGo(const Words& words) {
             continue;
         }
         if (!hasValue) continue;
-        if (is(name, "wtime")) request.white.time = value;
-        else if (is(name, "btime")) request.black.time = value;
+        if (is(name, "wtime")) request.white = {value, request.white.increment, request.white.movesToGo, true};
+        else if (is(name, "btime")) request.black = {value, request.black.increment, request.black.movesToGo, true};
         else if (is(name, "winc")) request.white.increment = value;
         else if (is(name, "binc")) request.black.increment = value;
         else if (is(name, "movestogo")) request.white.movesToGo = request.black.movesToGo = value;
@@ -348,18 +357,21 @@ GoRequest parseGo(const Words& words) {
     return request;
 }
 
-int budgetFor(const GoRequest& request) {
-    if (request.infinite) return INFINITE_BUDGET_MS;
+// The soft and hard limits of a "go": only the side's clock has a soft limit (softMs 0: none).
+search::TimePlan timePlanFor(const GoRequest& request) {
+    if (request.infinite) return {0, INFINITE_BUDGET_MS};
     if (request.moveTime >= 0) {
         const long long budget = request.moveTime - UCI_MOVE_OVERHEAD_MS;
-        return static_cast<int>(budget > 1 ? budget : 1);
+        return {0, static_cast<int>(budget > 1 ? budget : 1)};
     }
     const UciClock& clock = board::sideToMove == WHITE ? request.white : request.black;
-    if (clock.time >= 0) return uciTimeBudget(clock);
+    // A clock at zero or below is still a clock: the fastest move, never a search until "stop".
+    if (clock.given) return search::planClock({clock.time, clock.increment, clock.movesToGo}, search::moveOverheadMs);
     // No clock at all: bounded by depth or nodes, or until "stop".
-    return INFINITE_BUDGET_MS;
+    return {0, INFINITE_BUDGET_MS};
 }
 
+int budgetFor(const GoRequest& request) { return timePlanFor(request).hardMs; }
 
 // The searched line's second move, when it is legal after the first: the reply to ponder on.
 // An iteration cut short sets the root's length to 0 before a root move is done and leaves
@@ -480,9 +492,12 @@ void go(const Words& words) {
     }
     nodeLimit = request.nodes > 0 ? request.nodes : 0;
     search::rootRepetition = false;
-    ponderHitBudget = budgetFor(request);
+    const search::TimePlan plan = timePlanFor(request);
+    ponderHitBudget = plan.hardMs;
+    ponderHitSoftLimit = plan.softMs;
     search::timeBudget = pondering ? INFINITE_BUDGET_MS : ponderHitBudget;
     search::thinkStart = search::readClock();
+    startSoftLimit(pondering ? 0 : plan.softMs);
     search::restrictRootMoves(request.searchMoves, request.searchMoveCount);
     const search::IterationResult result = search::iterativeDeepening(static_cast<int>(depthLimit));
     nodeLimit = 0;
@@ -589,6 +604,10 @@ void setOption(const Words& words) {
     } else if (sameName(name, "MultiPV")) {
         long long lines = 0;
         if (readSpin("MultiPV", value, 1, search::MAX_MULTI_PV, lines)) search::multiPvLines = static_cast<int>(lines);
+    } else if (sameName(name, "Move Overhead")) {
+        long long overhead = 0;
+        if (readSpin("Move Overhead", value, search::MIN_MOVE_OVERHEAD_MS, search::MAX_MOVE_OVERHEAD_MS, overhead))
+            search::moveOverheadMs = static_cast<int>(overhead);
     } else if (sameName(name, "Ponder")) {
         readCheck("Ponder", value, ponderOption);
     } else if (sameName(name, "UCI_LimitStrength")) {
@@ -606,18 +625,6 @@ void setOption(const Words& words) {
 }
 
 }  // namespace
-
-int uciTimeBudget(const UciClock& clock) {
-    long long usable = clock.time - UCI_MOVE_OVERHEAD_MS;
-    if (usable < 1) return 1;
-    long long movesToGo = clock.movesToGo > 0 ? clock.movesToGo : UCI_DEFAULT_MOVES_TO_GO;
-    if (movesToGo > UCI_MAX_MOVES_TO_GO) movesToGo = UCI_MAX_MOVES_TO_GO;
-    long long budget = usable / movesToGo + clock.increment * 3 / 4;
-    const long long ceiling = usable * 4 / 5;
-    if (budget > ceiling) budget = ceiling;
-    if (budget < 1) budget = 1;
-    return static_cast<int>(budget > INT_MAX ? INT_MAX : budget);
-}
 
 bool handleUciLine(char* line) {
     // A line that filled the buffer was cut: a move list that does not end where the interface's does.

@@ -3,19 +3,15 @@
 
 namespace frontend {
 
+// Kept back from "go movetime"; the clock's margin is the Move Overhead option.
 constexpr int UCI_MOVE_OVERHEAD_MS = 30;
-constexpr int UCI_DEFAULT_MOVES_TO_GO = 30;
-constexpr int UCI_MAX_MOVES_TO_GO = 50;
 
 struct UciClock {
-    long long time;       // the engine's clock, ms; negative when not given
+    long long time;       // the engine's clock, ms; may be zero or negative
     long long increment;  // ms per move
     long long movesToGo;  // 0 when not given
+    bool given = false;   // "wtime"/"btime" came for this side
 };
-
-// Milliseconds to spend: a share of the clock plus most of the increment,
-// never more than four fifths of what is left after the pipe's overhead.
-int uciTimeBudget(const UciClock& clock);
 // Handles one UCI line; false on "quit".
 bool handleUciLine(char* line);
 void uciDriver();

@@ -51,6 +51,7 @@ constexpr const char* OWN_BOOK_OPTION = "OwnBook";
 constexpr const char* CLEAR_HASH_OPTION = "Clear Hash";
 // The playing level as an Elo; its top is the full strength, which is the level turned off.
 constexpr const char* STRENGTH_OPTION = "Strength";
+constexpr const char* MOVE_OVERHEAD_OPTION = "Move Overhead";
 constexpr std::size_t ERROR_REASON_SIZE = 64;
 
 // The side the engine plays while enginePlays is set (enginePlays clear: force mode).
@@ -126,7 +127,8 @@ void setClock(const char* argument) {
     if (!parseInteger(argument, centiseconds)) return;
     search::timeLeft = static_cast<int>(centiseconds);
     search::timeReceived = true;
-    if (search::timeLeft < RESIGN_BELOW_CENTISECONDS) outOfTime = true;
+    // The second version plans from the whole clock: a clock at its end still gets the fastest move.
+    if (search::timeLeft < RESIGN_BELOW_CENTISECONDS && !search::wholeClock) outOfTime = true;
 }
 
 // "5" minutes or "0:30" minutes and seconds; characters after them are ignored, as the protocol asks.
@@ -257,6 +259,7 @@ void announceFeatures(const char* argument) {
     // "protover 1", or a version that is no number, keeps the first version's silence.
     if (argument == nullptr || !parseInteger(argument, version) || version < SECOND_PROTOCOL_VERSION) return;
     protocolVersion = version > INT_MAX ? INT_MAX : static_cast<int>(version);
+    search::wholeClock = true;
     printFeatureStart();
     printFeatures();
     printCheckOptionFeature(OWN_BOOK_OPTION, ownBook);
@@ -264,6 +267,8 @@ void announceFeatures(const char* argument) {
     const int level = search::strengthElo();
     printSpinOptionFeature(STRENGTH_OPTION, level == 0 ? search::STRENGTH_MAX_ELO : level, search::STRENGTH_MIN_ELO,
                            search::STRENGTH_MAX_ELO);
+    printSpinOptionFeature(MOVE_OVERHEAD_OPTION, search::moveOverheadMs, search::MIN_MOVE_OVERHEAD_MS,
+                           search::MAX_MOVE_OVERHEAD_MS);
     printFeatureEnd();
 }
 
@@ -307,6 +312,20 @@ bool named(const char* text, std::size_t length, const char* name) {
     return length == std::strlen(name) && std::strncmp(text, name, length) == 0;
 }
 
+// "option Move Overhead=MS": kept back from the clock, as UCI's option of that name.
+void setMoveOverhead(const char* equals, const char* line) {
+    long long overhead = 0;
+    if (equals == nullptr || !parseInteger(equals + 1, overhead) || overhead < search::MIN_MOVE_OVERHEAD_MS ||
+        overhead > search::MAX_MOVE_OVERHEAD_MS) {
+        char reason[ERROR_REASON_SIZE];
+        std::snprintf(reason, sizeof reason, "Move Overhead needs milliseconds from %d to %d",
+                      search::MIN_MOVE_OVERHEAD_MS, search::MAX_MOVE_OVERHEAD_MS);
+        printError(reason, line);
+        return;
+    }
+    search::moveOverheadMs = static_cast<int>(overhead);
+}
+
 // "option NAME=VALUE" for the options announced as features.
 void setOption(const char* line) {
     const char* text = line + std::strlen("option");
@@ -330,6 +349,10 @@ void setOption(const char* line) {
         } else {
             search::setStrength(static_cast<int>(elo));
         }
+        return;
+    }
+    if (named(text, nameLength, MOVE_OVERHEAD_OPTION)) {
+        setMoveOverhead(equals, line);
         return;
     }
     if (!named(text, nameLength, OWN_BOOK_OPTION)) {

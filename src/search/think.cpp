@@ -119,10 +119,39 @@ bool multiLineIteration(int depth, int lines, int reportedLines, IterationResult
     return true;
 }
 
+// Follows the finished iterations of a think for its soft limit: how long each took, whether the
+// best move stood and whether the score fell.
+class IterationWatch {
+public:
+    IterationTrend finished(const Move& best, int score) {
+        const std::int64_t now = elapsedMilliseconds(thinkStart, readClock());
+        IterationTrend trend = {0, 0, now - lastEnd_, lastMs_};
+        if (any_ && sameMove(best, best_)) trend.settledIterations = settled_ + 1;
+        if (any_) trend.scoreDrop = score_ - score;
+        any_ = true;
+        best_ = best;
+        score_ = score;
+        settled_ = trend.settledIterations;
+        lastMs_ = trend.lastMs;
+        lastEnd_ = now;
+        return trend;
+    }
+
+private:
+    bool any_ = false;
+    Move best_{};
+    int score_ = 0;
+    int settled_ = 0;
+    std::int64_t lastEnd_ = 0;
+    std::int64_t lastMs_ = 0;
+};
+
 // The iterations from 1 to depthLimit, searching `lines` root lines each and reporting the
-// best `reportedLines` of them.
-IterationResult deepen(int depthLimit, int lines, int reportedLines) {
+// best `reportedLines` of them. Where the clock allows (clockStops), the soft limit ends the
+// think between two iterations.
+IterationResult deepen(int depthLimit, int lines, int reportedLines, bool clockStops) {
     IterationResult result = {1, 0};
+    IterationWatch watch;
     for (result.depth = 1; result.depth <= depthLimit; ++result.depth) {
         if (lines > 1) {
             if (!multiLineIteration(result.depth, lines, reportedLines, result)) break;
@@ -136,6 +165,14 @@ IterationResult deepen(int depthLimit, int lines, int reportedLines) {
         }
         if (std::abs(result.score) > MATE_THRESHOLD) break;
         resetKillerScores();
+        if (!clockStops) continue;
+        // Followed from the first iteration, so a soft limit that starts at "ponderhit" knows the trend.
+        const IterationTrend trend = watch.finished(PvTable[0][0], result.score);
+        if (softLimit.active && stopAfterIteration(trend)) {
+            // As after a loop that ran to its end: one past the last finished iteration.
+            ++result.depth;
+            break;
+        }
     }
     return result;
 }
@@ -147,7 +184,8 @@ IterationResult deepenAtLevel(int depthLimit, const StrengthPlan& plan) {
     const int searchable = searchableRootMoves();
     const int lines = std::max(1, std::min(std::max(multiPvLines, STRENGTH_CANDIDATES), searchable));
     armNodeBudget(plan.nodeBudget);
-    const IterationResult result = deepen(depthLimit, lines, multiPvLines);
+    // A level keeps to its node budget, measured without a soft limit.
+    const IterationResult result = deepen(depthLimit, lines, multiPvLines, false);
     disarmNodeBudget();
     if (finishedLineCount > 1) {
         int scores[MAX_MULTI_PV];
@@ -181,13 +219,19 @@ IterationResult iterativeDeepening(int depthLimit) {
     finishedLineCount = 0;
     levelChoseLine = false;
     const StrengthPlan plan = beginSearchAtLevel();
-    if (plan.weakens) return deepenAtLevel(depthLimit, plan);
+    if (plan.weakens) {
+        const IterationResult result = deepenAtLevel(depthLimit, plan);
+        clearSoftLimit();
+        return result;
+    }
     // The design's single line needs no count of the root moves, and is searched as it always was.
     const int lines = multiPvLines > 1 ? std::min(multiPvLines, searchableRootMoves()) : 1;
     // A playing level searches alone; so does the design's one thread, which starts nothing.
     startHelpers(depthLimit);
-    const IterationResult result = deepen(depthLimit, lines, lines);
+    const IterationResult result = deepen(depthLimit, lines, lines, true);
     stopHelpers();
+    // A soft limit belongs to the think that set it.
+    clearSoftLimit();
     return result;
 }
 
@@ -273,11 +317,13 @@ void think() {
         if (book::bookActive) book::probeBook(PvTable[0][0]);
         const bool fromBook = book::bookActive;
         if (!fromBook) {
-            timeBudget = computeTimeBudget();
+            const TimePlan plan = planThink();
+            timeBudget = plan.hardMs;
             thinkStart = readClock();
+            setSoftLimit(plan.softMs);
             result = iterativeDeepening(maxDepth);
         }
-        holdReplyAtLevel(turnStart, fromBook ? computeTimeBudget() : timeBudget);
+        holdReplyAtLevel(turnStart, fromBook ? planThink().hardMs : timeBudget);
         if (reports.outcome != nullptr) reports.outcome(result.score, mateDistance(result.depth), rootRepetition);
         if (result.score < -MATE_THRESHOLD && result.depth == 1) {
             if (reports.resign != nullptr) reports.resign();

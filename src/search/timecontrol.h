@@ -41,10 +41,60 @@ extern Level level;  // all 0 until "level" is read
 constexpr int DEFAULT_MOVE_TIME_MS = 3000;
 // A level's period is shared out as the design's clock is: a thirtieth, unless it names its moves.
 constexpr int DEFAULT_MOVES_TO_GO = 30;
+// A "movestogo" beyond this is planned as this many: the clock must last, not be hoarded.
+constexpr int MAX_MOVES_TO_GO = 50;
 extern thread_local constinit int timeBudget;  // milliseconds this think may use
 extern thread_local constinit ClockReading thinkStart;
 
 int computeTimeBudget();
 bool timeUp();
+
+// The whole clock, where an interface sends it (UCI's wtime/winc/movestogo, the second xboard
+// version's time and level): a think then has a soft and a hard limit instead of one budget.
+struct GameClock {
+    std::int64_t timeMs;       // zero or below: the flag is about to fall
+    std::int64_t incrementMs;  // added after each move
+    std::int64_t movesToGo;    // moves to the next time control; 0 when the clock covers the game
+};
+// Soft: no iteration starts past it (scaled by how settled the search looks). Hard: the search is
+// cut there, as a single budget cuts it.
+struct TimePlan {
+    int softMs;  // 0: none
+    int hardMs;
+};
+// Kept back from every clock for the interface's and the network's delays.
+constexpr int DEFAULT_MOVE_OVERHEAD_MS = 30;
+constexpr int MIN_MOVE_OVERHEAD_MS = 0;
+constexpr int MAX_MOVE_OVERHEAD_MS = 5000;
+extern int moveOverheadMs;
+// The second xboard version's "time" and "level" plan the think from the whole clock; the first
+// version and the console keep a thirtieth of the clock.
+extern bool wholeClock;
+TimePlan planClock(const GameClock& clock, int overheadMs);
+// The limits of a think of the console or the xboard driver: planClock over the protocol's clock
+// where wholeClock holds, else computeTimeBudget as the hard limit and no soft limit (softMs 0).
+TimePlan planThink();
+
+// The soft limit of the think running: lengthMs from fromMs (milliseconds after thinkStart), or
+// none. Only the main thread's iterative deepening reads it; it is dropped when that ends.
+struct SoftLimit {
+    bool active;
+    std::int64_t fromMs;
+    int lengthMs;
+};
+extern SoftLimit softLimit;
+// A length of 0 sets none.
+void setSoftLimit(int lengthMs, std::int64_t fromMs = 0);
+void clearSoftLimit();
+
+// What the finished iterations of this think say about the next one.
+struct IterationTrend {
+    int settledIterations;   // iterations in a row whose best move was the one before's (0: it just changed)
+    int scoreDrop;           // the previous iteration's score less this one's, in centipawns
+    std::int64_t lastMs;     // how long the iteration just finished took
+    std::int64_t previousMs; // and the one before it (0 for the first)
+};
+// True when the think should play what the finished iterations found rather than start another.
+bool stopAfterIteration(const IterationTrend& trend);
 
 }  // namespace search
