@@ -214,11 +214,11 @@ void takeBackMove(const Move& move) {
     }
     sideToMove = opponentOf(sideToMove);
     if (sideToMove == WHITE) {
-        giveCastlingLossBack(move.castlingLoss, whiteCastling, blackCastling);
+        if (move.castlingLoss != 0) giveCastlingLossBack(move.castlingLoss, whiteCastling, blackCastling);
         whiteEpFile = move.savedEpFile;
         if (isBlackOfficer(move.captured)) ++nonPawnPieceCount;
     } else {
-        giveCastlingLossBack(move.castlingLoss, blackCastling, whiteCastling);
+        if (move.castlingLoss != 0) giveCastlingLossBack(move.castlingLoss, blackCastling, whiteCastling);
         blackEpFile = move.savedEpFile;
         if (isWhiteOfficer(move.captured)) ++nonPawnPieceCount;
     }

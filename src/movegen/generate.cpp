@@ -232,10 +232,10 @@ void castlingByRookMoves(int row, int col) {
     }
 }
 
-template <bool White>
+template <bool White, bool Chess960>
 void castlingMoves(int row, int col) {
     using S = Side<White>;
-    if (board::chess960Castling) {
+    if constexpr (Chess960) {
         castlingByRookMoves<White>(row, col);
         return;
     }
@@ -334,7 +334,7 @@ std::uint64_t piecesThatMayCapture(std::uint64_t occupied) {
     return may;
 }
 
-template <bool White, bool CapturesOnly>
+template <bool White, bool CapturesOnly, bool Chess960 = false>
 void generate() {
     using S = Side<White>;
     const std::uint64_t occupied = CapturesOnly ? board::occupiedSquares() : 0;
@@ -358,7 +358,7 @@ void generate() {
             } else if (code == S::KING) {
                 straightScans<White, CapturesOnly>(code, row, col, KING_RANGE, occupied);
                 diagonalScans<White, CapturesOnly>(code, row, col, KING_RANGE, occupied);
-                if (!CapturesOnly) castlingMoves<White>(row, col);
+                if (!CapturesOnly) castlingMoves<White, Chess960>(row, col);
             } else if (code == S::PAWN) {
                 pawnMoves<White, CapturesOnly>(row, col);
             }
@@ -377,24 +377,34 @@ void keepRightsExactly(int firstAdded) {
     for (int index = firstAdded; index < count && index < MAX_MOVES; ++index)
         moves[index].castlingLoss = static_cast<std::int16_t>(chess960CastlingLoss(moves[index]));
 }
+
+// Chess960 castling has generators of its own, out of line, so that standard chess's stay exactly
+// as small and fast as they were.
+[[gnu::noinline, gnu::cold]] void generateUnderChess960Castling(bool capturesOnly) {
+    const int firstAdded = moveCount[searchPly];
+    const bool white = board::sideToMove == WHITE;
+    if (capturesOnly)
+        white ? generate<true, true>() : generate<false, true>();
+    else
+        white ? generate<true, false, true>() : generate<false, false, true>();
+    keepRightsExactly(firstAdded);
+}
 }  // namespace
 
 void generateMoves() {
-    const int firstAdded = moveCount[searchPly];
+    if (board::chess960Castling) [[unlikely]] return generateUnderChess960Castling(false);
     if (board::sideToMove == WHITE)
         generate<true, false>();
     else
         generate<false, false>();
-    if (board::chess960Castling) [[unlikely]] keepRightsExactly(firstAdded);
 }
 
 void generateCaptures() {
-    const int firstAdded = moveCount[searchPly];
+    if (board::chess960Castling) [[unlikely]] return generateUnderChess960Castling(true);
     if (board::sideToMove == WHITE)
         generate<true, true>();
     else
         generate<false, true>();
-    if (board::chess960Castling) [[unlikely]] keepRightsExactly(firstAdded);
 }
 
 }  // namespace movegen
