@@ -205,12 +205,12 @@ void takeBackMove(const Move& move) {
         } else {
             restoreSquare(move.toRow, move.toCol, move.captured);
         }
-    }
-    if (move.castling && !chess960Castling) {
-        const CastlingRook castle = castlingRookOf(move);
-        restoreSquare(castle.row, castle.fromCol, castle.rook);
-        restoreSquare(castle.row, castle.toCol, EMPTY);
-        *castle.word >>= CASTLED_WORD_FACTOR_SHIFT;
+        if (move.castling) {
+            const CastlingRook castle = castlingRookOf(move);
+            restoreSquare(castle.row, castle.fromCol, castle.rook);
+            restoreSquare(castle.row, castle.toCol, EMPTY);
+            *castle.word >>= CASTLED_WORD_FACTOR_SHIFT;
+        }
     }
     sideToMove = opponentOf(sideToMove);
     if (sideToMove == WHITE) {

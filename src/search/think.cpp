@@ -168,7 +168,7 @@ IterationResult deepen(int depthLimit, int lines, int reportedLines, bool clockS
         if (!clockStops) continue;
         // Followed from the first iteration, so a soft limit that starts at "ponderhit" knows the trend.
         const IterationTrend trend = watch.finished(PvTable[0][0], result.score);
-        if (softLimit.active && stopAfterIteration(trend)) {
+        if (stopAfterIteration(trend)) {
             // As after a loop that ran to its end: one past the last finished iteration.
             ++result.depth;
             break;
