@@ -255,6 +255,26 @@ TEST(Transposition, NewGameClearsEveryStoredSlot) {
     freshEngine();
 }
 
+// Backing the table's pages ahead of a search keeps what a newly mapped table already holds.
+TEST(Transposition, PreparingKeepsStoredSlots) {
+    freshEngine();
+    ASSERT_TRUE(search::resizeTranspositionTable(search::TT_DEFAULT_MB / 2));
+    constexpr HashKey KEYS[] = {0, 4095, 4096, 777777, 5555555};
+    for (const HashKey key : KEYS) {
+        board::currentKey = key;
+        search::storeTransposition(4, static_cast<int>(key % 1000), search::BOUND_EXACT, moveOf(1, 4, 3, 4));
+    }
+    search::prepareTranspositionTable();
+    for (const HashKey key : KEYS) {
+        board::currentKey = key;
+        Move out{};
+        EXPECT_EQ(search::probeTransposition(4, -1000, 1000, out), static_cast<int>(key % 1000)) << key;
+        EXPECT_TRUE(sameMove(out, moveOf(1, 4, 3, 4))) << key;
+    }
+    ASSERT_TRUE(search::resizeTranspositionTable(search::TT_DEFAULT_MB));
+    freshEngine();
+}
+
 TEST(PvTable, UpdateCopiesTheChildLine) {
     search::clearPv();
     EXPECT_EQ(search::pvLength[0], 0);

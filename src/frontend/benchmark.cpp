@@ -14,6 +14,7 @@
 #include "search/pv.h"
 #include "search/think.h"
 #include "search/timecontrol.h"
+#include "search/transposition.h"
 
 namespace frontend {
 
@@ -66,6 +67,8 @@ private:
 void startBenchEngine() {
     book::setBookPath("/nonexistent/book.obk");
     startUp(BENCH_SEED);
+    // As an interface has it done before its first search: the timed searches meet no new page.
+    search::prepareTranspositionTable();
 }
 
 void setBenchPosition(const char* fen) {

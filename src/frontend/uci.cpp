@@ -634,7 +634,11 @@ bool handleUciLine(char* line) {
     const char* command = words.word[0];
     if (is(command, "quit")) return false;
     if (is(command, "uci")) handshake();
-    else if (is(command, "isready")) printUciLine("readyok");
+    else if (is(command, "isready")) {
+        // Interfaces wait here before they start the clock: the table's pages are backed now.
+        search::prepareTranspositionTable();
+        printUciLine("readyok");
+    }
     else if (is(command, "ucinewgame")) newUciGame();
     else if (is(command, "position")) position(words, cut);
     else if (is(command, "go")) go(words);

@@ -269,6 +269,8 @@ void announceFeatures(const char* argument) {
                            search::STRENGTH_MAX_ELO);
     printSpinOptionFeature(MOVE_OVERHEAD_OPTION, search::moveOverheadMs, search::MIN_MOVE_OVERHEAD_MS,
                            search::MAX_MOVE_OVERHEAD_MS);
+    // The interface waits for the features' end: the table's pages are backed meanwhile.
+    search::prepareTranspositionTable();
     printFeatureEnd();
 }
 

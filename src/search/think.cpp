@@ -19,6 +19,7 @@
 #include "search/strength.h"
 #include "search/threads.h"
 #include "search/timecontrol.h"
+#include "search/transposition.h"
 
 namespace search {
 
@@ -312,6 +313,8 @@ void think() {
         // A repetition seen in an earlier think says nothing about this position.
         rootRepetition = false;
         nodeCount = 0;
+        // Where no interface asked for it earlier (the console), before the clock starts.
+        prepareTranspositionTable();
         const ClockReading turnStart = readClock();
         IterationResult result = {1, 0};
         if (book::bookActive) book::probeBook(PvTable[0][0]);

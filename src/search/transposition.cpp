@@ -35,6 +35,8 @@ std::vector<std::uint8_t> WrittenBlocks;
 // The mapping behind the table, kept whole so that it can be given back.
 void* mappedMemory = nullptr;
 std::size_t mappedBytes = 0;
+// Whether every page of the current mapping has been backed.
+bool tableBacked = false;
 
 void markWritten(std::size_t slot) {
     std::atomic_ref<std::uint8_t>(WrittenBlocks[slot / SLOTS_PER_BLOCK]).store(1, RELAXED);
@@ -99,6 +101,7 @@ bool mapTable(std::size_t slots) {
     TranspositionTable = reinterpret_cast<TranspositionEntry*>(aligned);
     transpositionSlots = slots;
     adviseLargePages(TranspositionTable, tableBytes);
+    tableBacked = false;
     WrittenBlocks.assign((slots + SLOTS_PER_BLOCK - 1) / SLOTS_PER_BLOCK, 0);
     return true;
 }
@@ -155,6 +158,23 @@ void clearTranspositionTable() {
             entry.data &= ~DEPTH_BITS;
         }
         WrittenBlocks[block] = 0;
+    }
+}
+
+void prepareTranspositionTable() {
+    ensureTable();
+    if (tableBacked) return;
+    tableBacked = true;
+    const std::size_t bytes = transpositionSlots * sizeof(TranspositionEntry);
+#if defined(MADV_POPULATE_WRITE)
+    if (madvise(TranspositionTable, bytes, MADV_POPULATE_WRITE) == 0) return;
+#endif
+    // An older kernel: write each page's first word with what it holds. No search runs, and
+    // clearing only ever rewrites words, so nothing changes but that the page is backed.
+    auto* const bytesOfTable = reinterpret_cast<unsigned char*>(TranspositionTable);
+    for (std::size_t offset = 0; offset < bytes; offset += TT_CLEAR_BLOCK_BYTES) {
+        auto* const word = reinterpret_cast<volatile std::uint64_t*>(bytesOfTable + offset);
+        *word = *word;
     }
 }
 

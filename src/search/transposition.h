@@ -106,6 +106,11 @@ bool storedMoveOf(HashKey key, Move& move);
 // stored into since the last clear: a page the search never wrote is never touched, and
 // a new game after little play costs little.
 void clearTranspositionTable();
+// Has the system back every page of the table now, keeping what it holds, so that the first
+// search does not stop at each page it meets. Called where an interface waits (before
+// "readyok", before the features end) and before a think; only the first call after the table
+// is mapped does anything. Not while a search runs.
+void prepareTranspositionTable();
 int probeTransposition(std::uint8_t depth, int alpha, int beta, Move& moveOut);
 void storeTransposition(std::uint8_t depth, int value, std::uint8_t bound, Move move);
 void setTranspositionValue(int value);
