@@ -64,22 +64,24 @@ constexpr int MAX_PLY = 30;
 // Room for every pseudo-legal move a position can have (the most known is 218).
 constexpr int MAX_MOVES = 256;
 
-// The one record in which a move travels; copied whole, 32 bytes.
+// The one record in which a move travels; copied whole. Every field but the castling loss and the
+// score fits a byte (squares, piece codes, flags, a file), so a record is 16 bytes: the lists the
+// search scans and swaps hold four to a cache line.
 struct Move {
     std::int8_t piece;
-    std::int16_t fromRow;
-    std::int16_t fromCol;
-    std::int16_t toRow;
-    std::int16_t toCol;
-    std::int32_t promotion;
-    std::int32_t captured;
+    std::int8_t fromRow;
+    std::int8_t fromCol;
+    std::int8_t toRow;
+    std::int8_t toCol;
+    std::int8_t promotion;
+    std::int8_t captured;
     std::uint8_t enPassant;
-    std::int16_t savedEpFile;
+    std::int8_t savedEpFile;
     std::uint8_t castling;
     std::int16_t castlingLoss;
     std::int32_t score;
 };
-static_assert(sizeof(Move) == 32, "a move record is 32 bytes");
+static_assert(sizeof(Move) == 16, "a move record is 16 bytes");
 
 // Two records denote the same move when squares and promotion agree.
 constexpr bool sameMove(const Move& a, const Move& b) {

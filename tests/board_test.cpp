@@ -572,7 +572,7 @@ TEST(Generate, MoveOrderOfStartAndPromotions) {
 // Every field but savedEpFile, which generation leaves alone.
 std::string recordText(const Move& move) {
     std::ostringstream text;
-    text << moveText(move) << " piece " << int{move.piece} << " captured " << move.captured << " ep "
+    text << moveText(move) << " piece " << int{move.piece} << " captured " << int{move.captured} << " ep "
          << int{move.enPassant} << " castling " << int{move.castling} << " loss " << move.castlingLoss << " score "
          << move.score;
     return text.str();

@@ -173,13 +173,13 @@ void playMove(Move& move) {
     sideToMove = opponentOf(sideToMove);
 
     if (sideToMove == WHITE) {
-        move.savedEpFile = static_cast<std::int16_t>(blackEpFile);
+        move.savedEpFile = static_cast<std::int8_t>(blackEpFile);
         blackEpFile = (move.piece == BLACK_PAWN && move.fromRow == 6 && move.toRow == 4) ? move.fromCol
                                                                                           : NO_EP_FILE;
         if (move.castlingLoss != 0) takeCastlingLoss(move.castlingLoss, blackCastling, whiteCastling);
         if (isWhiteOfficer(move.captured)) --nonPawnPieceCount;
     } else {
-        move.savedEpFile = static_cast<std::int16_t>(whiteEpFile);
+        move.savedEpFile = static_cast<std::int8_t>(whiteEpFile);
         whiteEpFile = (move.piece == WHITE_PAWN && move.fromRow == 1 && move.toRow == 3) ? move.fromCol
                                                                                           : NO_EP_FILE;
         if (move.castlingLoss != 0) takeCastlingLoss(move.castlingLoss, whiteCastling, blackCastling);

@@ -179,10 +179,10 @@ MoveTextKind parseUserMove(const char* text, Move& move) {
 
     move = Move{};
     move.piece = static_cast<std::int8_t>(piece);
-    move.fromRow = static_cast<std::int16_t>(fromRow);
-    move.fromCol = static_cast<std::int16_t>(fromCol);
-    move.toRow = static_cast<std::int16_t>(toRow);
-    move.toCol = static_cast<std::int16_t>(toCol);
+    move.fromRow = static_cast<std::int8_t>(fromRow);
+    move.fromCol = static_cast<std::int8_t>(fromCol);
+    move.toRow = static_cast<std::int8_t>(toRow);
+    move.toCol = static_cast<std::int8_t>(toCol);
     move.captured = board::Board[toRow][toCol];
     move.promotion = EMPTY;
     if ((toRow == LAST_ROW && piece == WHITE_PAWN) || (toRow == FIRST_ROW && piece == BLACK_PAWN))

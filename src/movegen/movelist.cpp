@@ -24,10 +24,10 @@ void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol) {
     Move& move = *lastAdded;
     const PieceCode captured = board::Board[toRow][toCol];
     move.piece = static_cast<std::int8_t>(piece);
-    move.fromRow = static_cast<std::int16_t>(fromRow);
-    move.fromCol = static_cast<std::int16_t>(fromCol);
-    move.toRow = static_cast<std::int16_t>(toRow);
-    move.toCol = static_cast<std::int16_t>(toCol);
+    move.fromRow = static_cast<std::int8_t>(fromRow);
+    move.fromCol = static_cast<std::int8_t>(fromCol);
+    move.toRow = static_cast<std::int8_t>(toRow);
+    move.toCol = static_cast<std::int8_t>(toCol);
     move.promotion = EMPTY;
     move.captured = captured;
     move.enPassant = 0;

@@ -46,10 +46,10 @@ constexpr Move unpackMove(PackedMove packed) {
     const int from = packed & PACKED_SQUARE_MASK;
     const int to = packed >> PACKED_TO_SHIFT & PACKED_SQUARE_MASK;
     Move move{};
-    move.fromRow = static_cast<std::int16_t>(from / BOARD_SIZE);
-    move.fromCol = static_cast<std::int16_t>(from % BOARD_SIZE);
-    move.toRow = static_cast<std::int16_t>(to / BOARD_SIZE);
-    move.toCol = static_cast<std::int16_t>(to % BOARD_SIZE);
+    move.fromRow = static_cast<std::int8_t>(from / BOARD_SIZE);
+    move.fromCol = static_cast<std::int8_t>(from % BOARD_SIZE);
+    move.toRow = static_cast<std::int8_t>(to / BOARD_SIZE);
+    move.toCol = static_cast<std::int8_t>(to % BOARD_SIZE);
     move.promotion = packed >> PACKED_PROMOTION_SHIFT;
     return move;
 }
