@@ -158,22 +158,26 @@ int blackKingShield(const PawnFileSummary& pawns, int row, int col) {
     return penalty;
 }
 
-// Scans up the file and right along the row for the first own piece; enemy pieces are passed over.
+// Looks up the file and right along the row for the first own piece; enemy pieces are passed over.
+// Both lines run towards rising square numbers, so the first own piece is the lowest own bit on them.
+constexpr std::uint64_t FILE_A_BITS = 0x0101010101010101ULL;
+constexpr std::uint64_t ROW_1_BITS = 0xFFULL;
+
 template <bool White>
 int connectedRooks(int row, int col) {
     const PieceCode rook = White ? WHITE_ROOK : BLACK_ROOK;
-    auto isOwn = [](PieceCode code) { return White ? isWhitePiece(code) : isBlackPiece(code); };
+    const PieceCode firstCode = White ? WHITE_ROOK : BLACK_PAWN;
+    const PieceCode lastCode = White ? WHITE_PAWN : BLACK_ROOK;
+    std::uint64_t own = 0;
+    for (PieceCode code = firstCode; code <= lastCode; ++code) own |= board::pieceBits[code];
+    const int square = row * BOARD_SIZE + col;
+    const std::uint64_t beyond = ~std::uint64_t{0} << square << 1;  // squares numbered above this one
+    const std::uint64_t up = own & beyond & (FILE_A_BITS << col);
+    const std::uint64_t right = own & beyond & (ROW_1_BITS << (row * BOARD_SIZE));
+    const std::uint64_t rooks = board::pieceBits[rook];
     int bonus = 0;
-    for (int up = row + 1; up <= LAST_ROW; ++up) {
-        if (!isOwn(Board[up][col])) continue;
-        if (Board[up][col] == rook) bonus += CONNECTED_ROOKS_BONUS;
-        break;
-    }
-    for (int right = col + 1; right <= LAST_COL; ++right) {
-        if (!isOwn(Board[row][right])) continue;
-        if (Board[row][right] == rook) bonus += CONNECTED_ROOKS_BONUS;
-        break;
-    }
+    if (up != 0 && (rooks & (up & (~up + 1))) != 0) bonus += CONNECTED_ROOKS_BONUS;
+    if (right != 0 && (rooks & (right & (~right + 1))) != 0) bonus += CONNECTED_ROOKS_BONUS;
     return bonus;
 }
 

@@ -62,11 +62,12 @@ void pickNextMove(int index) {
     const int count = movegen::moveCount[movegen::searchPly];
     int best = index;
     int bestScore = list[index].score;
+    // Written without a branch: which move scores higher is a coin toss the predictor loses.
     for (int next = index + 1; next < count; ++next) {
-        if (list[next].score > bestScore) {
-            best = next;
-            bestScore = list[next].score;
-        }
+        const int score = list[next].score;
+        const bool higher = score > bestScore;
+        best = higher ? next : best;
+        bestScore = higher ? score : bestScore;
     }
     if (best != index) std::swap(list[index], list[best]);
 }
