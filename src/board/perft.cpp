@@ -25,21 +25,26 @@ inline bool isLegalByMaking(Move& move, bool inCheck) {
     return legal;
 }
 
-// The legal moves of the current position, the count perft(1) adds.
+// The legal moves of the current position, the count perft(1) adds. Out of check, a move of a
+// piece neither king nor pinned is legal but for en passant, so those pieces' moves are only
+// counted; the rest are listed and tested.
 [[gnu::flatten]] std::int64_t countLegalMoves() {
     using movegen::searchPly;
     movegen::moveCount[searchPly] = 0;
-    movegen::generateMoves();
-    const int count = movegen::moveCount[searchPly];
-    Move* moves = movegen::MoveList[searchPly];
     const int king = kingSquareOutOfCheck();
-    std::int64_t legal = 0;
     if (king == NO_KING_SQUARE) {
+        movegen::generateMoves();
+        const int count = movegen::moveCount[searchPly];
+        Move* moves = movegen::MoveList[searchPly];
         const bool inCheck = isKingAttacked(opponentOf(sideToMove));
+        std::int64_t legal = 0;
         for (int index = 0; index < count; ++index) legal += isLegalByMaking(moves[index], inCheck);
         return legal;
     }
     const std::uint64_t pinned = pinnedPieces(king);
+    std::int64_t legal = movegen::generateCounting(pinned | std::uint64_t{1} << king);
+    const int count = movegen::moveCount[searchPly];
+    Move* moves = movegen::MoveList[searchPly];
     for (int index = 0; index < count; ++index) {
         Move& move = moves[index];
         if (move.enPassant || move.castling)

@@ -16,6 +16,9 @@ namespace {
 using board::Board;
 
 constexpr int SLIDER_RANGE = 7;
+
+// Moves a counting generation passed over without a record (see generateCounting).
+thread_local constinit int countedMoves = 0;
 constexpr int KING_RANGE = 1;
 
 template <bool White>
@@ -120,9 +123,13 @@ constexpr LineMasks LINE_MASKS = buildLineMasks();
 
 constexpr bool rises(const int (&step)[2]) { return step[0] * BOARD_SIZE + step[1] > 0; }
 
-// Adds a move a scan found, with the castling right it may cost.
-template <bool White>
+// Adds a move a scan found, with the castling right it may cost; or, counting, only counts it.
+template <bool White, bool Count = false>
 inline void addScannedMove(PieceCode piece, int fromRow, int fromCol, int square, bool mayCostCastling) {
+    if constexpr (Count) {
+        ++countedMoves;
+        return;
+    }
     addMove(piece, fromRow, fromCol, square / BOARD_SIZE, square % BOARD_SIZE);
     const int& word = Side<White>::castlingWord();
     if (word != 0 && mayCostCastling) recordCastlingLoss(piece, fromCol, word);
@@ -145,7 +152,7 @@ inline void lineCaptures(PieceCode piece, int row, int col, const std::uint64_t 
         captureOnLine<White>(piece, row, col, lines[line] & occupied, rises(steps[line]), mayCostCastling);
 }
 
-template <bool White, bool CapturesOnly>
+template <bool White, bool CapturesOnly, bool Count>
 inline void scanLine(PieceCode piece, int fromRow, int fromCol, const SquareList& line, int range,
                      bool mayCostCastling) {
     using S = Side<White>;
@@ -156,14 +163,14 @@ inline void scanLine(PieceCode piece, int fromRow, int fromCol, const SquareList
         const PieceCode target = squares[square];
         if (target != EMPTY && !S::isOpponent(target)) return;
         if (target != EMPTY || !CapturesOnly)
-            addScannedMove<White>(piece, fromRow, fromCol, square, mayCostCastling);
+            addScannedMove<White, Count>(piece, fromRow, fromCol, square, mayCostCastling);
         if (target != EMPTY) return;
     }
 }
 
 // Only a king, or a rook on a straight line, can cost a castling right.
 // occupied: every piece's square, read only by a slider's capture scan.
-template <bool White, bool CapturesOnly>
+template <bool White, bool CapturesOnly, bool Count = false>
 void straightScans(PieceCode piece, int row, int col, int range, std::uint64_t occupied) {
     using S = Side<White>;
     const bool mayCostCastling = piece == S::KING || piece == S::ROOK;
@@ -173,10 +180,10 @@ void straightScans(PieceCode piece, int row, int col, int range, std::uint64_t o
         return;
     }
     for (const SquareList& line : LINES.straight[square])
-        scanLine<White, CapturesOnly>(piece, row, col, line, range, mayCostCastling);
+        scanLine<White, CapturesOnly, Count>(piece, row, col, line, range, mayCostCastling);
 }
 
-template <bool White, bool CapturesOnly>
+template <bool White, bool CapturesOnly, bool Count = false>
 void diagonalScans(PieceCode piece, int row, int col, int range, std::uint64_t occupied) {
     using S = Side<White>;
     const bool mayCostCastling = piece == S::KING;
@@ -186,10 +193,10 @@ void diagonalScans(PieceCode piece, int row, int col, int range, std::uint64_t o
         return;
     }
     for (const SquareList& line : LINES.diagonal[square])
-        scanLine<White, CapturesOnly>(piece, row, col, line, range, mayCostCastling);
+        scanLine<White, CapturesOnly, Count>(piece, row, col, line, range, mayCostCastling);
 }
 
-template <bool White, bool CapturesOnly>
+template <bool White, bool CapturesOnly, bool Count = false>
 void knightMoves(int row, int col) {
     using S = Side<White>;
     const SquareList& jumps = LINES.knight[row * BOARD_SIZE + col];
@@ -197,7 +204,10 @@ void knightMoves(int row, int col) {
     for (int index = 0; index < jumps.count; ++index) {
         const int square = jumps.squares[index];
         const PieceCode target = squares[square];
-        if (CapturesOnly ? S::isOpponent(target) : (target == EMPTY || S::isOpponent(target)))
+        if (!(CapturesOnly ? S::isOpponent(target) : (target == EMPTY || S::isOpponent(target)))) continue;
+        if constexpr (Count)
+            ++countedMoves;
+        else
             addMove(S::KNIGHT, row, col, square / BOARD_SIZE, square % BOARD_SIZE);
     }
 }
@@ -255,9 +265,15 @@ void castlingMoves(int row, int col) {
     }
 }
 
-template <bool White>
+constexpr int PROMOTION_CHOICES = 4;
+
+template <bool White, bool Count = false>
 void addPawnMove(int fromRow, int fromCol, int toRow, int toCol, bool promotes) {
     using S = Side<White>;
+    if constexpr (Count) {
+        countedMoves += promotes ? PROMOTION_CHOICES : 1;
+        return;
+    }
     addMove(S::PAWN, fromRow, fromCol, toRow, toCol);
     if (!promotes) return;
     setPromotion(S::QUEEN);
@@ -268,7 +284,8 @@ void addPawnMove(int fromRow, int fromCol, int toRow, int toCol, bool promotes) 
     }
 }
 
-template <bool White, bool CapturesOnly>
+// Counting, en passant still gets its record: its legality is tested by making it.
+template <bool White, bool CapturesOnly, bool Count = false>
 void pawnMoves(int row, int col) {
     using S = Side<White>;
     // A pawn on its last row (only a loaded position holds one) has nowhere to go.
@@ -276,15 +293,15 @@ void pawnMoves(int row, int col) {
     const int ahead = row + S::FORWARD;
     const bool promotes = row == S::PROMOTION_FROM_ROW;
     if (!CapturesOnly) {
-        if (Board[ahead][col] == EMPTY) addPawnMove<White>(row, col, ahead, col, promotes);
+        if (Board[ahead][col] == EMPTY) addPawnMove<White, Count>(row, col, ahead, col, promotes);
         if (row == S::PAWN_START_ROW && Board[ahead][col] == EMPTY &&
             Board[ahead + S::FORWARD][col] == EMPTY)
-            addMove(S::PAWN, row, col, ahead + S::FORWARD, col);
+            addPawnMove<White, Count>(row, col, ahead + S::FORWARD, col, false);
     }
     if (col < LAST_COL && S::isOpponent(Board[ahead][col + 1]))
-        addPawnMove<White>(row, col, ahead, col + 1, promotes);
+        addPawnMove<White, Count>(row, col, ahead, col + 1, promotes);
     if (col > FIRST_COL && S::isOpponent(Board[ahead][col - 1]))
-        addPawnMove<White>(row, col, ahead, col - 1, promotes);
+        addPawnMove<White, Count>(row, col, ahead, col - 1, promotes);
     if (row == S::EN_PASSANT_FROM_ROW) {
         const int epFile = S::opponentEpFile();
         // Typed moves can leave a piece on the square behind the pawn; capturing
@@ -334,9 +351,31 @@ std::uint64_t piecesThatMayCapture(std::uint64_t occupied) {
     return may;
 }
 
-template <bool White, bool CapturesOnly, bool Chess960 = false>
-void generate() {
+template <bool White, bool CapturesOnly, bool Chess960, bool Count>
+inline void pieceMoves(PieceCode code, int row, int col, std::uint64_t occupied) {
     using S = Side<White>;
+    if (code == S::ROOK) {
+        straightScans<White, CapturesOnly, Count>(code, row, col, SLIDER_RANGE, occupied);
+    } else if (code == S::KNIGHT) {
+        knightMoves<White, CapturesOnly, Count>(row, col);
+    } else if (code == S::BISHOP) {
+        diagonalScans<White, CapturesOnly, Count>(code, row, col, SLIDER_RANGE, occupied);
+    } else if (code == S::QUEEN) {
+        straightScans<White, CapturesOnly, Count>(code, row, col, SLIDER_RANGE, occupied);
+        diagonalScans<White, CapturesOnly, Count>(code, row, col, SLIDER_RANGE, occupied);
+    } else if (code == S::KING) {
+        straightScans<White, CapturesOnly, Count>(code, row, col, KING_RANGE, occupied);
+        diagonalScans<White, CapturesOnly, Count>(code, row, col, KING_RANGE, occupied);
+        if (!CapturesOnly) castlingMoves<White, Chess960>(row, col);
+    } else if (code == S::PAWN) {
+        pawnMoves<White, CapturesOnly, Count>(row, col);
+    }
+}
+
+// Counting, the pieces off the listed squares only count their moves (a king always lists its
+// castling, a pawn its en-passant capture).
+template <bool White, bool CapturesOnly, bool Chess960 = false, bool Counting = false>
+void generate(std::uint64_t listed = ~std::uint64_t{0}) {
     const std::uint64_t occupied = CapturesOnly ? board::occupiedSquares() : 0;
     // Rising bits visit the side's pieces in the order of a square scan, row by row.
     std::uint64_t own = CapturesOnly ? piecesThatMayCapture<White>(occupied) : ownPieces<White>();
@@ -344,25 +383,11 @@ void generate() {
         const int square = std::countr_zero(own);
         const int row = square / BOARD_SIZE;
         const int col = square % BOARD_SIZE;
-        {
-            const PieceCode code = Board[row][col];
-            if (code == S::ROOK) {
-                straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE, occupied);
-            } else if (code == S::KNIGHT) {
-                knightMoves<White, CapturesOnly>(row, col);
-            } else if (code == S::BISHOP) {
-                diagonalScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE, occupied);
-            } else if (code == S::QUEEN) {
-                straightScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE, occupied);
-                diagonalScans<White, CapturesOnly>(code, row, col, SLIDER_RANGE, occupied);
-            } else if (code == S::KING) {
-                straightScans<White, CapturesOnly>(code, row, col, KING_RANGE, occupied);
-                diagonalScans<White, CapturesOnly>(code, row, col, KING_RANGE, occupied);
-                if (!CapturesOnly) castlingMoves<White, Chess960>(row, col);
-            } else if (code == S::PAWN) {
-                pawnMoves<White, CapturesOnly>(row, col);
-            }
-        }
+        const PieceCode code = Board[row][col];
+        if (Counting && (listed & own & (~own + 1)) == 0)
+            pieceMoves<White, CapturesOnly, Chess960, true>(code, row, col, occupied);
+        else
+            pieceMoves<White, CapturesOnly, Chess960, false>(code, row, col, occupied);
     }
 }
 
@@ -397,6 +422,19 @@ void generateMoves() {
         generate<true, false>();
     else
         generate<false, false>();
+}
+
+int generateCounting(std::uint64_t listed) {
+    if (board::chess960Castling) [[unlikely]] {
+        generateUnderChess960Castling(false);
+        return 0;
+    }
+    countedMoves = 0;
+    if (board::sideToMove == WHITE)
+        generate<true, false, false, true>(listed);
+    else
+        generate<false, false, false, true>(listed);
+    return countedMoves;
 }
 
 void generateCaptures() {
