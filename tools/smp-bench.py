@@ -10,10 +10,11 @@ alike; each search starts in a fresh process, so no table is carried from one ru
 import argparse
 import re
 import statistics
-import subprocess
 import sys
 import time
 from pathlib import Path
+
+from uci_process import UciProcess
 
 ROOT = Path(__file__).resolve().parent.parent
 
@@ -25,31 +26,15 @@ def bench_positions():
     return re.findall(r'"([^"]+)"', block)
 
 
-class Engine:
+class Engine(UciProcess):
     def __init__(self, path, threads):
-        self.process = subprocess.Popen([path], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
+        super().__init__(path)
         self.send("uci")
         self.wait_for("uciok")
         for option in (f"Threads value {threads}", "OwnBook value false"):
             self.send(f"setoption name {option}")
         self.send("isready")
         self.wait_for("readyok")
-
-    def send(self, line):
-        self.process.stdin.write(line + "\n")
-        self.process.stdin.flush()
-
-    def wait_for(self, prefix):
-        lines = []
-        for line in self.process.stdout:
-            lines.append(line.rstrip("\n"))
-            if line.startswith(prefix):
-                return lines
-        raise RuntimeError(f"engine ended before {prefix!r}")
-
-    def close(self):
-        self.send("quit")
-        self.process.wait(timeout=30)
 
 
 def search(path, threads, fen, depth):

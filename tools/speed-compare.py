@@ -22,6 +22,8 @@ import tempfile
 import time
 from pathlib import Path
 
+from uci_process import UciProcess
+
 ROOT = Path(__file__).resolve().parent.parent
 
 # A spread of phases, none of them the bench's: (FEN, depth).
@@ -41,34 +43,12 @@ def build_shim(directory):
     return shim
 
 
-class Uci:
-    def __init__(self, path, env):
-        self.process = subprocess.Popen([path], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True,
-                                        bufsize=1, env=env)
-
-    def send(self, line):
-        self.process.stdin.write(line + "\n")
-        self.process.stdin.flush()
-
-    def until(self, prefix):
-        lines = []
-        for line in self.process.stdout:
-            lines.append(line.rstrip("\n"))
-            if line.startswith(prefix):
-                return lines
-        raise RuntimeError(f"engine ended before {prefix!r}")
-
-    def close(self):
-        self.send("quit")
-        self.process.wait(timeout=30)
-
-
 def uci_session(path, env):
     """Nodes per second over the session (last info line of each search), every search's node
     counts by depth, and the seconds from `go` to the first info line of each search."""
-    engine = Uci(path, env)
+    engine = UciProcess(path, env)
     engine.send("uci")
-    engine.until("uciok")
+    engine.wait_for("uciok")
     engine.send("setoption name OwnBook value false")
     nodes = milliseconds = 0
     trace, first_info = [], []
@@ -76,7 +56,7 @@ def uci_session(path, env):
         engine.send("ucinewgame")
         engine.send(f"position fen {fen}")
         engine.send("isready")
-        engine.until("readyok")
+        engine.wait_for("readyok")
         start = time.monotonic()
         engine.send(f"go depth {depth}")
         last, first = None, None
@@ -108,15 +88,15 @@ def console_perft(path, depth):
 
 
 def uci_perft(path, depth):
-    engine = Uci(path, None)
+    engine = UciProcess(path)
     engine.send("uci")
-    engine.until("uciok")
+    engine.wait_for("uciok")
     engine.send("position startpos")
     engine.send("isready")
-    engine.until("readyok")
+    engine.wait_for("readyok")
     start = time.monotonic()
     engine.send(f"go perft {depth}")
-    lines = engine.until("Nodes searched")
+    lines = engine.wait_for("Nodes searched")
     seconds = time.monotonic() - start
     engine.close()
     return int(lines[-1].split()[-1]) / seconds, lines
@@ -125,9 +105,9 @@ def uci_perft(path, depth):
 def startup(path):
     """Milliseconds from launch to `uciok`."""
     start = time.monotonic()
-    engine = Uci(path, None)
+    engine = UciProcess(path)
     engine.send("uci")
-    engine.until("uciok")
+    engine.wait_for("uciok")
     elapsed = (time.monotonic() - start) * 1000
     engine.close()
     return elapsed

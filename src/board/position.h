@@ -66,6 +66,14 @@ inline std::uint64_t occupiedSquares() {
         if (code != EMPTY) occupied |= pieceBits[code];
     return occupied;
 }
+// One side's pieces' squares: the codes of a colour are consecutive (black below EMPTY, white above).
+inline std::uint64_t sideSquares(Color side) {
+    const PieceCode first = side == WHITE ? WHITE_ROOK : BLACK_PAWN;
+    const PieceCode last = side == WHITE ? WHITE_PAWN : BLACK_ROOK;
+    std::uint64_t squares = 0;
+    for (PieceCode code = first; code <= last; ++code) squares |= pieceBits[code];
+    return squares;
+}
 // The packed sums at each game ply, saved by makeMove so that unmakeMove puts them back.
 extern thread_local constinit std::int64_t PackedMaterialHistory[GAME_HISTORY_SIZE];
 

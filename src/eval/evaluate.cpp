@@ -166,10 +166,7 @@ constexpr std::uint64_t ROW_1_BITS = 0xFFULL;
 template <bool White>
 int connectedRooks(int row, int col) {
     const PieceCode rook = White ? WHITE_ROOK : BLACK_ROOK;
-    const PieceCode firstCode = White ? WHITE_ROOK : BLACK_PAWN;
-    const PieceCode lastCode = White ? WHITE_PAWN : BLACK_ROOK;
-    std::uint64_t own = 0;
-    for (PieceCode code = firstCode; code <= lastCode; ++code) own |= board::pieceBits[code];
+    const std::uint64_t own = board::sideSquares(White ? WHITE : BLACK);
     const int square = row * BOARD_SIZE + col;
     const std::uint64_t beyond = ~std::uint64_t{0} << square << 1;  // squares numbered above this one
     const std::uint64_t up = own & beyond & (FILE_A_BITS << col);

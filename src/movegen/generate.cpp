@@ -16,10 +16,10 @@ namespace {
 using board::Board;
 
 constexpr int SLIDER_RANGE = 7;
+constexpr int KING_RANGE = 1;
 
 // Moves a counting generation passed over without a record (see generateCounting).
 thread_local constinit int countedMoves = 0;
-constexpr int KING_RANGE = 1;
 
 template <bool White>
 struct Side {
@@ -321,13 +321,6 @@ constexpr std::uint64_t FILE_A_SQUARES = 0x0101010101010101ULL;
 constexpr std::uint64_t FILE_H_SQUARES = FILE_A_SQUARES << LAST_COL;
 constexpr std::uint64_t FIRST_ROW_SQUARES = (std::uint64_t{1} << BOARD_SIZE) - 1;
 
-template <bool White>
-inline std::uint64_t ownPieces() {
-    using S = Side<White>;
-    const std::uint64_t* bits = board::pieceBits;
-    return bits[S::ROOK] | bits[S::KNIGHT] | bits[S::BISHOP] | bits[S::QUEEN] | bits[S::KING] | bits[S::PAWN];
-}
-
 // The side's pieces that can have a capture: every slider, but a knight, king or pawn only with an
 // enemy piece in its reach (a pawn also on its en-passant row while a file is open). The others
 // would add nothing to the list, so leaving them out of the scan keeps the list as it was.
@@ -335,7 +328,7 @@ template <bool White>
 std::uint64_t piecesThatMayCapture(std::uint64_t occupied) {
     using S = Side<White>;
     const std::uint64_t* bits = board::pieceBits;
-    const std::uint64_t enemy = occupied & ~ownPieces<White>();
+    const std::uint64_t enemy = occupied & ~board::sideSquares(White ? WHITE : BLACK);
     const std::uint64_t pawns = bits[S::PAWN];
     // A pawn captures one row ahead, one column to each side (never across the board's edge).
     constexpr int RIGHT = White ? BOARD_SIZE + 1 : -(BOARD_SIZE - 1);
@@ -378,13 +371,13 @@ template <bool White, bool CapturesOnly, bool Chess960 = false, bool Counting = 
 void generate(std::uint64_t listed = ~std::uint64_t{0}) {
     const std::uint64_t occupied = CapturesOnly ? board::occupiedSquares() : 0;
     // Rising bits visit the side's pieces in the order of a square scan, row by row.
-    std::uint64_t own = CapturesOnly ? piecesThatMayCapture<White>(occupied) : ownPieces<White>();
+    std::uint64_t own = CapturesOnly ? piecesThatMayCapture<White>(occupied) : board::sideSquares(White ? WHITE : BLACK);
     for (; own != 0; own &= own - 1) {
         const int square = std::countr_zero(own);
         const int row = square / BOARD_SIZE;
         const int col = square % BOARD_SIZE;
         const PieceCode code = Board[row][col];
-        if (Counting && (listed & own & (~own + 1)) == 0)
+        if (Counting && (listed & std::uint64_t{1} << square) == 0)
             pieceMoves<White, CapturesOnly, Chess960, true>(code, row, col, occupied);
         else
             pieceMoves<White, CapturesOnly, Chess960, false>(code, row, col, occupied);
