@@ -164,7 +164,18 @@ TEST(Ordering, ScoresAndPicking) {
     for (int index = 0; index < movegen::moveCount[0]; ++index)
         if (sameMove(movegen::MoveList[0][index], killer)) killerScore = movegen::MoveList[0][index].score;
     EXPECT_EQ(killerScore, 1100);
-    search::pickNextMove(0);
+    // Picking is a selection with swaps, the first of equal scores winning: the list's whole
+    // order, ties among the 19 moves of score 0 included, must be the plain scan's.
+    const int count = movegen::moveCount[0];
+    std::vector<Move> expected(movegen::MoveList[0], movegen::MoveList[0] + count);
+    for (int index = 0; index < count; ++index) {
+        int best = index;
+        for (int next = index + 1; next < count; ++next)
+            if (expected[next].score > expected[best].score) best = next;
+        std::swap(expected[index], expected[best]);
+        search::pickNextMove(index);
+        EXPECT_TRUE(sameMove(movegen::MoveList[0][index], expected[index])) << "pick " << index;
+    }
     EXPECT_TRUE(sameMove(movegen::MoveList[0][0], killer));
 }
 

@@ -1,7 +1,10 @@
 // Scores the list of the current ply once; picking is a partial selection per move.
 #include "search/ordering.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #include "movegen/movelist.h"
@@ -18,10 +21,43 @@ namespace {
 
 constexpr int OFF_PV_HISTORY_SHIFT = 2;
 
-int killerBonus(const Move& move, const KillerSlots& killers) {
-    if (sameMove(move, killers.killer1)) return KILLER1_BONUS;
-    if (sameMove(move, killers.killer2)) return KILLER2_BONUS;
-    if (sameMove(move, killers.killer3)) return KILLER3_BONUS;
+// Picking scans each list's scores, copied side by side from the records, several at a time.
+// Past a list's end lie scores below any move's, so the last lanes need no test.
+constexpr int PICK_LANES = 4;
+using ScoreLanes = std::int32_t __attribute__((vector_size(PICK_LANES * sizeof(std::int32_t))));
+constexpr std::int32_t BELOW_ANY_SCORE = std::numeric_limits<std::int32_t>::min();
+constexpr ScoreLanes FIRST_LANES = {0, 1, 2, 3};
+static_assert(PICK_LANES == 4, "FIRST_LANES numbers every lane");
+// Every position a lane can hold, padding included, lies below this.
+constexpr std::int64_t POSITION_RANGE = 1024;
+static_assert(MAX_MOVES + PICK_LANES < POSITION_RANGE);
+thread_local constinit std::int32_t PickScores[MAX_PLY][MAX_MOVES + PICK_LANES] = {};
+
+void padPickScores(std::int32_t* scores, int count) {
+    for (int lane = 0; lane < PICK_LANES; ++lane) scores[count + lane] = BELOW_ANY_SCORE;
+}
+
+ScoreLanes loadLanes(const std::int32_t* scores) {
+    ScoreLanes lanes;
+    std::memcpy(&lanes, scores, sizeof lanes);
+    return lanes;
+}
+
+// The killers' identities, read once per list rather than once per move.
+struct KillerIdentities {
+    std::uint64_t first;
+    std::uint64_t second;
+    std::uint64_t third;
+};
+
+KillerIdentities identitiesOf(const KillerSlots& killers) {
+    return {moveIdentity(killers.killer1), moveIdentity(killers.killer2), moveIdentity(killers.killer3)};
+}
+
+int killerBonus(std::uint64_t move, const KillerIdentities& killers) {
+    if (move == killers.first) return KILLER1_BONUS;
+    if (move == killers.second) return KILLER2_BONUS;
+    if (move == killers.third) return KILLER3_BONUS;
     return 0;
 }
 
@@ -29,47 +65,77 @@ int& historyOf(const Move& move) { return HistoryTable[move.fromRow][move.fromCo
 
 }  // namespace
 
+void preparePicking() {
+    const int ply = movegen::searchPly;
+    const Move* list = movegen::MoveList[ply];
+    const int count = movegen::moveCount[ply];
+    std::int32_t* scores = PickScores[ply];
+    for (int index = 0; index < count; ++index) scores[index] = list[index].score;
+    padPickScores(scores, count);
+}
+
 void scoreMoves() {
     const int ply = movegen::searchPly;
-    const Move tableMove = unpackMove(transpositionSlot().move);
-    const KillerSlots& killers = KillerTable[ply];
+    const std::uint64_t tableMove = moveIdentity(unpackMove(transpositionSlot().move));
+    const KillerIdentities killers = identitiesOf(KillerTable[ply]);
     Move* list = movegen::MoveList[ply];
     const int count = movegen::moveCount[ply];
     if (followPv) {
         followPv = false;
-        const Move& pvMove = PvTable[0][ply];
+        const std::uint64_t pvMove = moveIdentity(PvTable[0][ply]);
         for (int index = 0; index < count; ++index) {
             Move& move = list[index];
-            if (sameMove(move, tableMove)) move.score += TT_MOVE_BONUS;
-            if (sameMove(move, pvMove)) {
+            const std::uint64_t identity = moveIdentity(move);
+            if (identity == tableMove) move.score += TT_MOVE_BONUS;
+            if (identity == pvMove) {
                 move.score += PV_MOVE_BONUS;
                 followPv = true;
                 continue;
             }
-            move.score += historyOf(move) + killerBonus(move, killers);
+            move.score += historyOf(move) + killerBonus(identity, killers);
         }
+        preparePicking();
         return;
     }
     for (int index = 0; index < count; ++index) {
         Move& move = list[index];
-        if (sameMove(move, tableMove)) move.score += TT_MOVE_BONUS;
-        move.score += (historyOf(move) >> OFF_PV_HISTORY_SHIFT) + killerBonus(move, killers);
+        const std::uint64_t identity = moveIdentity(move);
+        if (identity == tableMove) move.score += TT_MOVE_BONUS;
+        move.score += (historyOf(move) >> OFF_PV_HISTORY_SHIFT) + killerBonus(identity, killers);
+        PickScores[ply][index] = move.score;
     }
+    padPickScores(PickScores[ply], count);
 }
 
 void pickNextMove(int index) {
     Move* list = movegen::MoveList[movegen::searchPly];
+    std::int32_t* scores = PickScores[movegen::searchPly];
     const int count = movegen::moveCount[movegen::searchPly];
-    int best = index;
-    int bestScore = list[index].score;
-    // Written without a branch: which move scores higher is a coin toss the predictor loses.
-    for (int next = index + 1; next < count; ++next) {
-        const int score = list[next].score;
-        const bool higher = score > bestScore;
-        best = higher ? next : best;
-        bestScore = higher ? score : bestScore;
+    // Lane by lane, the first position holding the lane's highest score: a later one must be
+    // strictly higher to take over, as a scan from the front would have it.
+    ScoreLanes position = FIRST_LANES + index;
+    ScoreLanes best = loadLanes(scores + index);
+    ScoreLanes at = position;
+    for (int next = index + PICK_LANES; next < count; next += PICK_LANES) {
+        position += PICK_LANES;
+        const ScoreLanes lanes = loadLanes(scores + next);
+        const ScoreLanes higher = lanes > best;
+        best = (lanes & higher) | (best & ~higher);
+        at = (position & higher) | (at & ~higher);
     }
-    if (best != index) std::swap(list[index], list[best]);
+    // Across the lanes: the highest score, and of equal ones the earliest position. Both go into
+    // one word (the position turned round, so that earlier is higher), and its maximum is taken
+    // without a branch: which lane wins is a coin toss the predictor loses.
+    const auto rank = [&](int lane) {
+        return static_cast<std::int64_t>(best[lane]) * POSITION_RANGE + (POSITION_RANGE - 1 - at[lane]);
+    };
+    std::int64_t top = rank(0);
+    for (int lane = 1; lane < PICK_LANES; ++lane) top = std::max(top, rank(lane));
+    const int bestIndex = static_cast<int>(POSITION_RANGE - 1 - (top & (POSITION_RANGE - 1)));
+    if (bestIndex != index) {
+        std::swap(list[index], list[bestIndex]);
+        std::swap(scores[index], scores[bestIndex]);
+    }
 }
 
 void updateKillers(Move move, int value) {

@@ -25,7 +25,11 @@ extern thread_local constinit int HistoryTable[BOARD_SIZE][BOARD_SIZE][BOARD_SIZ
 extern thread_local constinit KillerSlots KillerTable[MAX_PLY];
 extern thread_local constinit bool followPv;
 
+// Scores the current ply's list and readies it for picking.
 void scoreMoves();
+// Readies a list scored by its generator alone (the captures of quiescence) for picking.
+void preparePicking();
+// Swaps the best-scored move from index on (the first of equal ones) into index.
 void pickNextMove(int index);
 void updateKillers(Move move, int value);
 // Adds 1 << depth for a move that cut off or raised alpha, saturating.

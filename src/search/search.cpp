@@ -264,6 +264,7 @@ int quiesce(int alpha, int beta) {
 
     movegen::moveCount[searchPly] = 0;
     movegen::generateCaptures();
+    preparePicking();
     for (int index = 0; index < movegen::moveCount[searchPly]; ++index) {
         pickNextMove(index);
         Move& move = movegen::MoveList[searchPly][index];
