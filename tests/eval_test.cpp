@@ -41,6 +41,7 @@ TEST(Eval, WorkedExamples) {
         {"e4", "", "e2e4", -1, -7, -7},
         {"early queen", "", "e2e4 e7e5 d1h5", -1, 100, 0},
         {"blocking bishop", "", "e2e3 e7e6 f1d3", -1, 82, -8},
+        {"black blocking bishop", "", "e2e4 e7e6 g1f3 f8d6", 20, 102, 12},
         {"lone passed pawn", "4k3/8/8/8/4P3/8/8/4K3 w - -", "", -1, 165, 140},
         {"middle game", "r1bqr1k1/ppp2pp1/5n1p/3P4/8/5NP1/PPP2P1P/R1BQR1K1 w - -", "", 20, 104, 114},
         {"middle game black", "r1bqr1k1/ppp2pp1/5n1p/3P4/8/5NP1/PPP2P1P/R1BQR1K1 b - -", "", 20, -104, -114},
@@ -48,6 +49,15 @@ TEST(Eval, WorkedExamples) {
         // Forty queens: the material sums run far past 16 bits.
         {"queens", "4k3/8/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/4K3 w - -", "", -1, 38000, 38000},
         {"queens black", "4k3/8/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/QQQQQQQQ/4K3 b - -", "", -1, -38000, -38000},
+        // Rooks pair up along a free file or row; an enemy piece between them does not part them, an own one does.
+        {"rooks past an enemy", "4k3/8/8/R1n1R3/8/8/8/2B1K1N1 w - -", "", 20, 1363, 1308},
+        {"rooks behind an own piece", "4k3/8/8/R1N1R3/8/8/8/2B1K1n1 w - -", "", 20, 1372, 1332},
+        {"rooks along the back row", "r3k1nr/pppppppp/8/8/8/8/PPPPPPPP/R4RKN w - -", "", 20, 37, 22},
+        {"black rooks on a file", "4k3/3r4/8/3r4/8/8/8/1NB1K1n1 b - -", "", 20, 735, 680},
+        {"black rooks behind a bishop", "4k3/3r4/3b4/3r4/8/8/8/1NB1K1n1 b - -", "", 20, 1048, 1008},
+        {"three white rooks", "4k3/R7/8/8/R3R3/8/8/1N2K1n1 w - -", "", 20, 1610, 1500},
+        {"three black rooks", "1n2k1N1/8/8/r3r3/8/8/r7/4K3 b - -", "", 20, 1610, 1500},
+        {"four rooks in a row", "4k3/8/8/8/8/8/8/RRRRK1nn w - -", "", 20, 1523, 1398},
     };
     for (const EvalCase& example : cases) {
         setUp(example);

@@ -47,6 +47,15 @@ constexpr int EG_PASSED_SUPPORT_BONUS  = 20;
 constexpr int EG_BACKWARD_PENALTY      = 10;
 // clang-format on
 
+inline bool moreThanOne(std::uint64_t bits) { return (bits & (bits - 1)) != 0; }
+
+// A set of one or two squares counted without std::popcount, a library call on baseline x86-64.
+inline int countOfTwoAtMost(std::uint64_t bits) { return (bits != 0) + moreThanOne(bits); }
+
+// d3 and e3, d6 and e6.
+constexpr std::uint64_t WHITE_BLOCKING_BISHOP_SQUARES = 0x0000000000180000ULL;
+constexpr std::uint64_t BLACK_BLOCKING_BISHOP_SQUARES = 0x0000180000000000ULL;
+
 constexpr int NO_WHITE_PAWN_ROW = FIRST_ROW;
 constexpr int NO_BLACK_PAWN_ROW = LAST_ROW;
 
@@ -158,24 +167,47 @@ int blackKingShield(const PawnFileSummary& pawns, int row, int col) {
     return penalty;
 }
 
-// Looks up the file and right along the row for the first own piece; enemy pieces are passed over.
-// Both lines run towards rising square numbers, so the first own piece is the lowest own bit on them.
+// A rook earns the bonus once for looking up its file, and once for looking right along its row,
+// when the first own piece there is a rook. Both lines run towards rising square numbers, so the
+// first own piece is the lowest own bit on them.
 constexpr std::uint64_t FILE_A_BITS = 0x0101010101010101ULL;
 constexpr std::uint64_t ROW_1_BITS = 0xFFULL;
 
 template <bool White>
-int connectedRooks(int row, int col) {
-    const PieceCode rook = White ? WHITE_ROOK : BLACK_ROOK;
+int connectedRookBonus(int square) {
     const std::uint64_t own = board::sideSquares(White ? WHITE : BLACK);
-    const int square = row * BOARD_SIZE + col;
+    const std::uint64_t rooks = board::pieceBits[White ? WHITE_ROOK : BLACK_ROOK];
+    const int row = square / BOARD_SIZE;
+    const int col = square % BOARD_SIZE;
     const std::uint64_t beyond = ~std::uint64_t{0} << square << 1;  // squares numbered above this one
     const std::uint64_t up = own & beyond & (FILE_A_BITS << col);
     const std::uint64_t right = own & beyond & (ROW_1_BITS << (row * BOARD_SIZE));
-    const std::uint64_t rooks = board::pieceBits[rook];
     int bonus = 0;
     if (up != 0 && (rooks & (up & (~up + 1))) != 0) bonus += CONNECTED_ROOKS_BONUS;
     if (right != 0 && (rooks & (right & (~right + 1))) != 0) bonus += CONNECTED_ROOKS_BONUS;
     return bonus;
+}
+
+// The bonus of all the side's rooks. Only another rook can earn one, so with two rooks, the usual
+// case, only the lower one can, and only when no own piece stands between them on a shared line.
+template <bool White>
+int connectedRooks() {
+    const std::uint64_t rooks = board::pieceBits[White ? WHITE_ROOK : BLACK_ROOK];
+    if (!moreThanOne(rooks)) return 0;
+    if (moreThanOne(rooks & (rooks - 1))) {
+        int bonus = 0;
+        for (std::uint64_t bits = rooks; bits != 0; bits &= bits - 1)
+            bonus += connectedRookBonus<White>(std::countr_zero(bits));
+        return bonus;
+    }
+    const int low = std::countr_zero(rooks);
+    const int high = std::bit_width(rooks) - 1;
+    const std::uint64_t between = (std::uint64_t{1} << high) - (std::uint64_t{2} << low);
+    const std::uint64_t blockers = board::sideSquares(White ? WHITE : BLACK) & between;
+    if (low % BOARD_SIZE == high % BOARD_SIZE)
+        return (blockers & (FILE_A_BITS << (low % BOARD_SIZE))) == 0 ? CONNECTED_ROOKS_BONUS : 0;
+    if (low / BOARD_SIZE == high / BOARD_SIZE) return blockers == 0 ? CONNECTED_ROOKS_BONUS : 0;
+    return 0;
 }
 
 int whiteRookTerms(const PawnFileSummary& pawns, int row, int col) {
@@ -184,7 +216,6 @@ int whiteRookTerms(const PawnFileSummary& pawns, int row, int col) {
         bonus += ROOK_HALF_OPEN_BONUS;
         if (pawns.blackFront[col] == NO_BLACK_PAWN_ROW) bonus += ROOK_OPEN_EXTRA_BONUS;
     }
-    bonus += connectedRooks<true>(row, col);
     if (row == 6) bonus += ROOK_SEVENTH_BONUS;
     return bonus;
 }
@@ -195,7 +226,6 @@ int blackRookTerms(const PawnFileSummary& pawns, int row, int col) {
         bonus += ROOK_HALF_OPEN_BONUS;
         if (pawns.whiteFront[col] == NO_WHITE_PAWN_ROW) bonus += ROOK_OPEN_EXTRA_BONUS;
     }
-    bonus += connectedRooks<false>(row, col);
     if (row == 1) bonus += ROOK_SEVENTH_BONUS;
     return bonus;
 }
@@ -297,7 +327,6 @@ int endgamePawnTerms(PawnCacheEntry& entry) {
 using board::middlegameMaterial;
 using board::endgameMaterial;
 
-inline bool moreThanOne(std::uint64_t bits) { return (bits & (bits - 1)) != 0; }
 
 bool isMiddlegame() { return board::nonPawnPieceCount >= MIDDLEGAME_MIN_PIECES; }
 
@@ -371,13 +400,13 @@ int evaluateMiddlegame() {
     forEachSquare(pieceBits[BLACK_KING], [&](int row, int col) { score += blackKingShield(pawns, row, col); });
     forEachSquare(pieceBits[WHITE_ROOK], [&](int row, int col) { score += whiteRookTerms(pawns, row, col); });
     forEachSquare(pieceBits[BLACK_ROOK], [&](int row, int col) { score -= blackRookTerms(pawns, row, col); });
-    // A bishop on d3/e3 in front of its unmoved centre pawn locks both in.
-    forEachSquare(pieceBits[WHITE_BISHOP], [&](int row, int col) {
-        if (row == 2 && (col == 3 || col == 4) && Board[1][col] == WHITE_PAWN) score -= BLOCKING_BISHOP_PENALTY;
-    });
-    forEachSquare(pieceBits[BLACK_BISHOP], [&](int row, int col) {
-        if (row == 5 && (col == 3 || col == 4) && Board[6][col] == BLACK_PAWN) score += BLOCKING_BISHOP_PENALTY;
-    });
+    score += connectedRooks<true>() - connectedRooks<false>();
+    // A bishop on d3/e3 in front of its unmoved centre pawn locks both in: each pawn bit shifted a
+    // row forward meets the bishop standing in front of it.
+    score -= BLOCKING_BISHOP_PENALTY * countOfTwoAtMost(pieceBits[WHITE_BISHOP] & pieceBits[WHITE_PAWN] << BOARD_SIZE &
+                                                     WHITE_BLOCKING_BISHOP_SQUARES);
+    score += BLOCKING_BISHOP_PENALTY * countOfTwoAtMost(pieceBits[BLACK_BISHOP] & pieceBits[BLACK_PAWN] >> BOARD_SIZE &
+                                                     BLACK_BLOCKING_BISHOP_SQUARES);
     if (moreThanOne(pieceBits[WHITE_BISHOP])) score += BISHOP_PAIR_BONUS;
     if (moreThanOne(pieceBits[BLACK_BISHOP])) score -= BISHOP_PAIR_BONUS;
     if (board::gamePly < EARLY_QUEEN_PLIES) {
