@@ -327,7 +327,6 @@ int endgamePawnTerms(PawnCacheEntry& entry) {
 using board::middlegameMaterial;
 using board::endgameMaterial;
 
-
 bool isMiddlegame() { return board::nonPawnPieceCount >= MIDDLEGAME_MIN_PIECES; }
 
 bool loneKingGuidance = false;
