@@ -569,6 +569,26 @@ TEST(Generate, MoveOrderOfStartAndPromotions) {
     EXPECT_EQ(promotions, pawnMoves);
 }
 
+// Generation appends; a list that fills up keeps the moves that fitted, and nothing is written
+// past it into the next ply's list.
+TEST(Generate, AFullListKeepsItsFirstMovesAndNoMore) {
+    freshEngine();
+    const int ply = movegen::searchPly;
+    Move& nextPlysFirst = movegen::MoveList[ply + 1][0];
+    nextPlysFirst = Move{};
+    nextPlysFirst.score = 12345;
+    constexpr int ROOM = 3;
+    movegen::moveCount[ply] = MAX_MOVES - ROOM;
+    movegen::generateMoves();
+    ASSERT_EQ(movegen::moveCount[ply], MAX_MOVES);
+    EXPECT_EQ(nextPlysFirst.score, 12345);
+    EXPECT_EQ(nextPlysFirst.piece, 0);
+    std::vector<std::string> appended;
+    for (int index = MAX_MOVES - ROOM; index < MAX_MOVES; ++index)
+        appended.push_back(moveText(movegen::MoveList[ply][index]));
+    EXPECT_EQ(appended, (std::vector<std::string>{"b1c3", "b1a3", "g1h3"}));
+}
+
 // Every field but savedEpFile, which generation leaves alone.
 std::string recordText(const Move& move) {
     std::ostringstream text;

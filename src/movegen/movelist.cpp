@@ -1,4 +1,4 @@
-// Builds move records in place in the current ply's list.
+// The per-ply lists, and the castling rights a move costs.
 #include "movegen/movelist.h"
 
 #include "board/castling.h"
@@ -10,59 +10,6 @@ namespace movegen {
 thread_local constinit Move MoveList[MAX_PLY][MAX_MOVES] = {};
 thread_local constinit int moveCount[MAX_PLY];
 thread_local constinit int searchPly = 0;
-
-namespace {
-// A full list takes no more moves; the modifiers of a dropped move land here.
-thread_local constinit Move overflowSlot = {};
-// Set by every addMove before a modifier can use it.
-thread_local constinit Move* lastAdded = nullptr;
-}  // namespace
-
-void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol) {
-    int& count = moveCount[searchPly];
-    lastAdded = count < MAX_MOVES ? &MoveList[searchPly][count++] : &overflowSlot;
-    Move& move = *lastAdded;
-    const PieceCode captured = board::Board[toRow][toCol];
-    move.piece = static_cast<std::int8_t>(piece);
-    move.fromRow = static_cast<std::int8_t>(fromRow);
-    move.fromCol = static_cast<std::int8_t>(fromCol);
-    move.toRow = static_cast<std::int8_t>(toRow);
-    move.toCol = static_cast<std::int8_t>(toCol);
-    move.promotion = EMPTY;
-    move.captured = captured;
-    move.enPassant = 0;
-    move.castling = 0;
-    move.castlingLoss = 0;
-    if (captured == EMPTY) {
-        move.score = 0;
-    } else {
-        // Victim and attacker have opposite signs, so this is victim minus attacker for the mover.
-        const int sign = board::sideToMove == WHITE ? -1 : +1;
-        // Board codes are always valid piece codes, so the table is read directly.
-        move.score = CAPTURE_BASE + sign * (eval::PIECE_SQUARE_VALUES[captured][toRow][toCol] +
-                                            eval::PIECE_SQUARE_VALUES[piece][fromRow][fromCol]);
-    }
-}
-
-void setPromotion(PieceCode promotion) {
-    Move& move = *lastAdded;
-    move.promotion = promotion;
-    if (board::sideToMove == WHITE)
-        move.score += eval::pieceSquareValue(promotion, LAST_ROW, move.fromCol);
-    else
-        move.score -= eval::pieceSquareValue(promotion, FIRST_ROW, move.fromCol);
-}
-
-void markEnPassant() { lastAdded->enPassant = 1; }
-
-void markCastling() { lastAdded->castling = 1; }
-
-void markCastlingByRook() {
-    Move& move = *lastAdded;
-    move.castling = 1;
-    move.captured = EMPTY;
-    move.score = 0;
-}
 
 int castlingLossFor(PieceCode piece, int fromCol, int castlingWord) {
     // A king move takes the whole word, also the 4, 8 or 12 left after castling.
@@ -93,10 +40,6 @@ int chess960CastlingLoss(const Move& move) {
             loss |= right << board::OPPONENT_LOSS_SHIFT;
     }
     return loss;
-}
-
-void recordCastlingLoss(PieceCode piece, int fromCol, const int& castlingWord) {
-    lastAdded->castlingLoss = static_cast<std::int16_t>(castlingLossFor(piece, fromCol, castlingWord));
 }
 
 }  // namespace movegen

@@ -1,4 +1,4 @@
-// The per-ply move lists and the small operations generators append through.
+// The per-ply move lists, and what a move costs in castling rights.
 #pragma once
 
 #include "types.h"
@@ -12,15 +12,6 @@ extern thread_local constinit Move MoveList[MAX_PLY][MAX_MOVES];
 extern thread_local constinit int moveCount[MAX_PLY];
 extern thread_local constinit int searchPly;
 
-// Appends a move of the current ply with its capture score.
-void addMove(PieceCode piece, int fromRow, int fromCol, int toRow, int toCol);
-// Modifiers of the move added last.
-void setPromotion(PieceCode promotion);
-void markEnPassant();
-void markCastling();
-// Chess960 castling, added as the king taking its own rook: marked castling, and no capture.
-void markCastlingByRook();
-void recordCastlingLoss(PieceCode piece, int fromCol, const int& castlingWord);
 // What a king or rook move from this column takes from the castling word.
 int castlingLossFor(PieceCode piece, int fromCol, int castlingWord);
 // The same under Chess960 castling, where the rules are kept exactly: the mover's whole word for
