@@ -36,8 +36,10 @@ using movegen::searchPly;
 // A slot never straddles a cache line: one prefetch brings all of it.
 inline void prefetchSlotOf(HashKey key) { __builtin_prefetch(&slotOf(key)); }
 
-// The child's first table probe is almost always a cache miss: ask for its slot as soon as
-// the key is known, so the load overlaps the legality test and the child's first steps.
+// The child's first table probe is almost always a cache miss: ask for its slot once the move
+// is known to be legal, so the load overlaps the child's first steps. Not before: an illegal
+// move's child never probes, and a prefetch that misses the address translation holds up the
+// instructions after it until the walk is done.
 inline void prefetchSlot() { prefetchSlotOf(currentKey); }
 
 // The key a plain move of the side to move would give, from the node's key: castling, en-passant
@@ -194,8 +196,8 @@ int alphaBeta(int alpha, int beta, int depth, bool nullAllowed) {
 
         const HashKey savedKey = currentKey;
         board::makeMove(move);
-        prefetchSlot();
         if (board::isLegalAfterMake(move, inCheck)) {
+            prefetchSlot();
             legalFound = true;
             if (searchPly == 0) reportRootMove(move, ++rootMovesStarted);
             ++nodeCount;
