@@ -241,26 +241,9 @@ inline void slideLine(Sink& sink, PieceCode piece, int from, const std::uint64_t
         put<Count>(sink, moveTo<White>(piece, from, blocker, castlingLoss));
 }
 
-// The moves along one line: its empty squares up to the nearest piece, and that piece if an enemy's.
-template <bool White>
-inline int countLine(const SquareList& line) {
-    const PieceCode* squares = &Board[0][0];
-    for (int step = 0; step < line.count; ++step) {
-        const PieceCode target = squares[line.squares[step]];
-        if (target != EMPTY) return step + (Side<White>::isOpponent(target) ? 1 : 0);
-    }
-    return line.count;
-}
-
 // A slider's lines in their order; which way each runs is known when compiling.
 template <bool White, bool CapturesOnly, bool Count, bool Straight>
 inline void slide(Sink& sink, PieceCode piece, int from, std::uint64_t occupied, int castlingLoss) {
-    if constexpr (Count) {
-        // Counting walks the squares: cheaper than the masks when no record is written.
-        for (const SquareList& line : Straight ? LINES.straight[from] : LINES.diagonal[from])
-            sink.counted += countLine<White>(line);
-        return;
-    }
     constexpr const auto& STEPS = Straight ? STRAIGHT_STEPS : DIAGONAL_STEPS;
     const auto& rays = Straight ? LINE_MASKS.straight : LINE_MASKS.diagonal;
     static_assert(LINE_COUNT == 4, "one call per line");
