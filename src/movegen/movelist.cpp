@@ -3,7 +3,6 @@
 
 #include "board/castling.h"
 #include "board/position.h"
-#include "eval/evaluate.h"
 
 namespace movegen {
 
