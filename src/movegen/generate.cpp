@@ -304,7 +304,8 @@ void castlingByRookMoves(Sink& sink, int row, int col) {
         for (int passed = low; passed <= high && clear; ++passed)
             clear = passed == col || passed == rookCol || Board[back][passed] == EMPTY;
         if (!clear) continue;
-        put<false>(sink, castlingRecord(moveRecord<White>(S::KING, row * BOARD_SIZE + col, row * BOARD_SIZE + rookCol, EMPTY, 0)));
+        const int rowStart = back * BOARD_SIZE;
+        put<false>(sink, castlingRecord(moveRecord<White>(S::KING, rowStart + col, rowStart + rookCol, EMPTY, 0)));
     }
 }
 
